@@ -14,4 +14,11 @@ class ProgressReporter {
   virtual void SetStatus(std::string_view text) = 0;
 };
 
+// Discards progress and status.
+class NullProgress final : public ProgressReporter {
+ public:
+  void SetProgress(int) override {}
+  void SetStatus(std::string_view) override {}
+};
+
 }  // namespace qfw

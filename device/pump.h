@@ -9,4 +9,10 @@ class Pump {
   virtual void ProcessPendingEvents() = 0;
 };
 
+// For hosts without an event loop.
+class NullPump final : public Pump {
+ public:
+  void ProcessPendingEvents() override {}
+};
+
 }  // namespace qfw

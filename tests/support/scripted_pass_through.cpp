@@ -1,5 +1,6 @@
 #include "tests/support/scripted_pass_through.h"
 
+#include <algorithm>
 #include <sstream>
 
 namespace qfw::test {
@@ -41,7 +42,43 @@ ScsiResult ScriptedPassThrough::Execute(const std::string& path, const ScsiReque
   if (handler_) {
     return handler_(record, request.dataIn);
   }
-  return Completed(request.DataLength());
+  return FromRules(record, request.dataIn);
+}
+
+namespace {
+bool StartsWith(const std::vector<std::uint8_t>& cdb, const std::vector<std::uint8_t>& prefix) {
+  return prefix.size() <= cdb.size() && std::equal(prefix.begin(), prefix.end(), cdb.begin());
+}
+}  // namespace
+
+void ScriptedPassThrough::Answer(const std::string& cdbPrefix, std::vector<std::uint8_t> bytes) {
+  AnswerInTurn(cdbPrefix, {std::move(bytes)});
+}
+
+void ScriptedPassThrough::AnswerInTurn(const std::string& cdbPrefix,
+                                       std::vector<std::vector<std::uint8_t>> answers) {
+  rules_.push_back({Bytes(cdbPrefix), std::move(answers)});
+}
+
+void ScriptedPassThrough::Refuse(const std::string& cdbPrefix) { rules_.push_back({Bytes(cdbPrefix), {}}); }
+
+std::size_t ScriptedPassThrough::CountOf(const std::string& cdbPrefix) const {
+  const auto prefix = Bytes(cdbPrefix);
+  return static_cast<std::size_t>(
+      std::count_if(requests_.begin(), requests_.end(), [&](const auto& r) { return StartsWith(r.cdb, prefix); }));
+}
+
+ScsiResult ScriptedPassThrough::FromRules(const RecordedRequest& record, std::span<std::uint8_t> dataIn) {
+  for (Rule& rule : rules_) {
+    if (!StartsWith(record.cdb, rule.prefix)) continue;
+    if (rule.answers.empty()) return Failed();
+    const auto& answer = rule.answers[std::min(rule.next, rule.answers.size() - 1)];
+    ++rule.next;
+    const std::size_t n = std::min(answer.size(), dataIn.size());
+    std::copy_n(answer.begin(), n, dataIn.begin());
+    return Completed(record.direction == DataDirection::In ? n : record.length);
+  }
+  return Completed(record.length);
 }
 
 }  // namespace qfw::test

@@ -3,7 +3,9 @@
 // script: a handler per request, with the next N calls failing on demand.
 
 #include <cstdint>
+#include <chrono>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -28,6 +30,17 @@ class ScriptedPassThrough final : public PassThrough {
   using Handler = std::function<ScsiResult(const RecordedRequest&, std::span<std::uint8_t> dataIn)>;
 
   void SetHandler(Handler handler) { handler_ = std::move(handler); }
+
+  // Without a handler, requests are answered from these rules: the first
+  // rule whose CDB prefix (hex text) matches decides. An answer rule copies
+  // its bytes into the data phase and reports their count as transferred;
+  // with several answers they are used in turn and the last one repeats. A
+  // refusal fails the request. Unmatched requests complete untouched.
+  void Answer(const std::string& cdbPrefix, std::vector<std::uint8_t> bytes);
+  void AnswerInTurn(const std::string& cdbPrefix, std::vector<std::vector<std::uint8_t>> answers);
+  void Refuse(const std::string& cdbPrefix);
+  // Requests whose CDB starts with the prefix.
+  std::size_t CountOf(const std::string& cdbPrefix) const;
   // The next count requests fail as if the device could not be opened.
   void FailNextOpens(int count) { failOpens_ = count; }
   // The next count requests open but do not complete.
@@ -39,7 +52,15 @@ class ScriptedPassThrough final : public PassThrough {
   void Clear() { requests_.clear(); }
 
  private:
+  struct Rule {
+    std::vector<std::uint8_t> prefix;
+    std::vector<std::vector<std::uint8_t>> answers;  // empty: refuse
+    std::size_t next = 0;
+  };
+  ScsiResult FromRules(const RecordedRequest& record, std::span<std::uint8_t> dataIn);
+
   Handler handler_;
+  std::vector<Rule> rules_;
   int failOpens_ = 0;
   int failRequests_ = 0;
   std::vector<RecordedRequest> requests_;
