@@ -7,6 +7,7 @@
 #include "device/message_box.h"
 #include "device/progress.h"
 #include "device/pump.h"
+#include "device/resource_store.h"
 
 namespace qfw {
 
@@ -16,6 +17,7 @@ struct Host {
   DebugOutput& debug;
   Pump& pump;
   ProgressReporter& progress;
+  const ResourceStore& resources;
 };
 
 }  // namespace qfw

@@ -8,17 +8,21 @@ namespace qfw {
 class ProgressReporter {
  public:
   virtual ~ProgressReporter() = default;
-  // Position from 0 to 100.
-  virtual void SetProgress(int position) = 0;
+  // Advances the progress by step, capped at 100. A host that shows no
+  // progress at the moment leaves the position unchanged.
+  virtual void StepProgress(int step) = 0;
   // Replaces the status text.
-  virtual void SetStatus(std::string_view text) = 0;
+  virtual void SetStatusText(std::string_view text) = 0;
+  // Appends to the status text.
+  virtual void AppendStatusText(std::string_view text) = 0;
 };
 
 // Discards progress and status.
 class NullProgress final : public ProgressReporter {
  public:
-  void SetProgress(int) override {}
-  void SetStatus(std::string_view) override {}
+  void StepProgress(int) override {}
+  void SetStatusText(std::string_view) override {}
+  void AppendStatusText(std::string_view) override {}
 };
 
 }  // namespace qfw

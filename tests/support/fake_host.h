@@ -2,7 +2,12 @@
 // Host services for tests: a manual clock that advances only when something
 // sleeps, and recorders for messages, debug output and progress.
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -51,12 +56,35 @@ class CountingPump final : public Pump {
   int count = 0;
 };
 
+// Keeps the progress position (capped at 100, every step recorded) and the
+// status text.
 class RecordingProgress final : public ProgressReporter {
  public:
-  void SetProgress(int position) override { positions.push_back(position); }
-  void SetStatus(std::string_view text) override { statuses.emplace_back(text); }
-  std::vector<int> positions;
-  std::vector<std::string> statuses;
+  void StepProgress(int step) override {
+    steps.push_back(step);
+    position = std::min(100, position + step);
+  }
+  void SetStatusText(std::string_view text) override { status = text; }
+  void AppendStatusText(std::string_view text) override { status += text; }
+  int position = 0;
+  std::vector<int> steps;
+  std::string status;
+};
+
+// Resources held in memory, added by tests.
+class MemoryResourceStore final : public ResourceStore {
+ public:
+  void Add(std::string type, std::string name, std::vector<std::uint8_t> bytes) {
+    entries_[{std::move(type), std::move(name)}] = std::move(bytes);
+  }
+  std::optional<std::span<const std::uint8_t>> Find(std::string_view type, std::string_view name) const override {
+    const auto it = entries_.find({std::string(type), std::string(name)});
+    if (it == entries_.end()) return std::nullopt;
+    return std::span<const std::uint8_t>(it->second);
+  }
+
+ private:
+  std::map<std::pair<std::string, std::string>, std::vector<std::uint8_t>> entries_;
 };
 
 // Owns one of each and exposes them as a Host.
@@ -66,7 +94,8 @@ struct FakeHost {
   RecordingDebugOutput debug;
   CountingPump pump;
   RecordingProgress progress;
-  Host host{clock, messages, debug, pump, progress};
+  MemoryResourceStore resources;
+  Host host{clock, messages, debug, pump, progress, resources};
 };
 
 }  // namespace qfw::test
