@@ -1,0 +1,1 @@
+#include "flash/chunked_transfer.h"

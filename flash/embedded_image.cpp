@@ -1,0 +1,1 @@
+#include "flash/embedded_image.h"

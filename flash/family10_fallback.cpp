@@ -1,0 +1,1 @@
+#include "flash/family10_fallback.h"

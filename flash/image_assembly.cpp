@@ -1,0 +1,1 @@
+#include "flash/image_assembly.h"

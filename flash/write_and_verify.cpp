@@ -1,0 +1,1 @@
+#include "flash/write_and_verify.h"

@@ -1,0 +1,1 @@
+// Tests of chunked_transfer.

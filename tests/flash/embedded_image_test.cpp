@@ -1,0 +1,1 @@
+// Tests of embedded_image.

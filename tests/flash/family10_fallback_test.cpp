@@ -1,0 +1,1 @@
+// Tests of family10_fallback.

@@ -1,0 +1,1 @@
+// Tests of write_and_verify.
