@@ -1,0 +1,14 @@
+#pragma once
+// The bytes of the embedded family-13 image, for the resource store and for
+// emulated devices that start out holding it. The definition is generated at
+// build time (resources/image_generator.cpp).
+
+#include <cstdint>
+#include <span>
+
+namespace qfw {
+
+// 49,408 bytes, valid for the life of the program.
+std::span<const std::uint8_t> Family13ImageBytes();
+
+}  // namespace qfw
