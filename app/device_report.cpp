@@ -8,6 +8,7 @@
 #include "device/chip_identification.h"
 #include "device/commands.h"
 #include "device/flash_identification.h"
+#include "flash/embedded_image.h"
 
 namespace qfw {
 namespace {
@@ -60,6 +61,7 @@ DeviceReport ReportDevice(const Context& context, const std::string& path, std::
   report.firmwareVersion = FirmwareVersion(t, path, family);
   if (report.supported) {
     report.flashKind = ReportedFlashKind(t, path);
+    report.alreadyUpdated = IsAlreadyUpdated(context, path);
   }
   return report;
 }
@@ -86,8 +88,14 @@ std::string FormatReport(const DeviceReport& r) {
   if (r.flashKind) {
     text += "  flash:    " + std::string(FlashVendorName(*r.flashKind)) + " (kind " + std::to_string(*r.flashKind) + ")\n";
   }
-  text += std::string("  update:   ") + (r.supported ? "supported" : "not supported") + "\n";
+  text += "  update:   " + UpdateState(r) + "\n";
   return text;
+}
+
+std::string UpdateState(const DeviceReport& r) {
+  if (r.openError) return "cannot open";
+  if (!r.supported) return "not supported";
+  return r.alreadyUpdated ? "already holds the firmware image" : "needs the update";
 }
 
 }  // namespace qfw

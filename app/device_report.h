@@ -26,6 +26,7 @@ struct DeviceReport {
   bool supported = false;       // family 10 or 13
   std::string firmwareVersion;  // "Ver 67.01.00", or the family's default text
   std::optional<FlashKind> flashKind;  // asked for supported controllers only
+  bool alreadyUpdated = false;         // supported and holding the embedded image
 };
 
 // Identifies one device.
@@ -33,6 +34,10 @@ DeviceReport ReportDevice(const Context& context, const std::string& path, std::
 
 // Discovers the candidates and reports each, disks first.
 std::vector<DeviceReport> ReportDevices(const Context& context, DeviceDiscovery& discovery);
+
+// What the update would do with the device: "needs the update",
+// "already holds the firmware image", "not supported" or "cannot open".
+std::string UpdateState(const DeviceReport& report);
 
 // A human-readable block of lines for one device.
 std::string FormatReport(const DeviceReport& report);

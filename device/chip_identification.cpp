@@ -56,7 +56,10 @@ std::optional<std::uint8_t> FamilyByTag(std::string_view tag) {
 // Identify word and chip information, for devices without an INQUIRY code.
 void IdentifyByChipInfo(Transport& t, const std::string& path, Identity& id) {
   std::array<std::uint8_t, 2> identify{};
-  if (!CmdReadIdentify(t, path, identify)) return;
+  // A device that rejects the command (a plain USB disk answers CHECK
+  // CONDITION) completes the request without data: that is no answer.
+  const TransferResult identified = CmdReadIdentify(t, path, identify);
+  if (!identified.ok || identified.transferred.value_or(0) == 0) return;
   std::array<std::uint8_t, kChipInfoLength> info{};
   if (!CmdReadChipInfo(t, path, info).ok) return;
   if (!HasChipInfoMagic(info)) {

@@ -139,8 +139,8 @@ bool CmdModeEnter(Transport& t, const std::string& path) { return Out(t, path, M
 
 bool CmdModeLeave(Transport& t, const std::string& path) { return Out(t, path, ModeCdb(kModeLeave)); }
 
-bool CmdReadIdentify(Transport& t, const std::string& path, std::span<std::uint8_t, 2> buffer) {
-  return In(t, path, BlockCdb(kBlockReadFlags, buffer.size(), kIdentify), buffer);
+TransferResult CmdReadIdentify(Transport& t, const std::string& path, std::span<std::uint8_t, 2> buffer) {
+  return t.SendCommandIn(path, BlockCdb(kBlockReadFlags, buffer.size(), kIdentify), buffer);
 }
 
 bool CmdReadMemory(Transport& t, const std::string& path, std::span<std::uint8_t> buffer, std::uint32_t address) {

@@ -44,7 +44,8 @@ bool CmdModeEnter(Transport& t, const std::string& path);
 bool CmdModeLeave(Transport& t, const std::string& path);
 
 // DF family (lengths keep their low 16 bits, memory addresses their low 16).
-bool CmdReadIdentify(Transport& t, const std::string& path, std::span<std::uint8_t, 2> buffer);
+// The result carries the transferred length.
+TransferResult CmdReadIdentify(Transport& t, const std::string& path, std::span<std::uint8_t, 2> buffer);
 bool CmdReadMemory(Transport& t, const std::string& path, std::span<std::uint8_t> buffer, std::uint32_t address);
 bool CmdReadFlashBlock(Transport& t, const std::string& path, std::uint32_t address, std::span<std::uint8_t> buffer);
 bool CmdWriteFlashBlock(Transport& t, const std::string& path, std::uint32_t address,

@@ -104,6 +104,12 @@ const std::vector<IdentifyCase>& Cases() {
          s.Answer(kIdentify, {0xA0, 0x00});
          s.Answer(kChipInfo, ChipInfo({}, "", 0, false));
        }, 0x000F},
+      {"IdentifyWithoutDataIsNoAnswer", [](S& s) {
+         // A plain USB disk completes every vendor command without data.
+         s.Answer(kInquiry, InquiryWithCode("    "));
+         s.Answer(kIdentify, {});
+         s.Answer(kChipInfo, {});
+       }, 0x0000},
       {"IdentifyFailsEndsBranch", [](S& s) {
          s.Answer(kInquiry, InquiryWithCode("    "));
          s.Refuse(kIdentify);

@@ -5,7 +5,9 @@
 #include <sstream>
 
 #include "device/commands.h"
+#include "device/diagnostic_pass_through.h"
 #include "device/trace_pass_through.h"
+#include "tests/support/fake_host.h"
 #include "tests/support/scripted_pass_through.h"
 
 namespace qfw {
@@ -40,6 +42,34 @@ TEST(TracePassThrough, PassesResultThroughUnchanged) {
   const TransferResult result = CmdReadChipInfo(transport, "/dev/sg1", info);
   EXPECT_EQ(result.transferred, 13u);
   EXPECT_EQ(trace.str(), "in e0 f4 e7 00 00 00 00 00 00 00 00 00 16 1 13\n");
+}
+
+}  // namespace
+}  // namespace qfw
+
+namespace qfw {
+namespace {
+
+TEST(DiagnosticPassThrough, WritesOnlyFailedOrAnnotatedRequests) {
+  test::ScriptedPassThrough driver;
+  test::RecordingDebugOutput debug;
+  DiagnosticPassThrough diagnostics(driver, debug);
+  Transport transport(diagnostics);
+  ASSERT_TRUE(CmdModeEnter(transport, "/dev/sg1"));
+  EXPECT_TRUE(debug.lines.empty());
+
+  driver.FailNextOpens(1);
+  ASSERT_FALSE(CmdModeEnter(transport, "/dev/sg1"));
+  driver.SetHandler([](const test::RecordedRequest&, std::span<std::uint8_t>) {
+    ScsiResult result = test::Completed(0);
+    result.detail = "SG_IO: SCSI status 0x02 sense 70 00 05";
+    return result;
+  });
+  ASSERT_TRUE(CmdModeLeave(transport, "/dev/sg1"));
+  ASSERT_EQ(debug.lines.size(), 2u);
+  EXPECT_EQ(debug.lines[0], "/dev/sg1: out ff 04 51 52 55 00 00 00 00 00 00 00 0 0 0: no such device");
+  EXPECT_EQ(debug.lines[1],
+            "/dev/sg1: out ff 04 51 52 aa 00 00 00 00 00 00 00 0 1 0 (SG_IO: SCSI status 0x02 sense 70 00 05)");
 }
 
 }  // namespace

@@ -1,0 +1,36 @@
+#include "emulator/flash_geometry.h"
+
+#include <array>
+#include <bit>
+#include <stdexcept>
+#include <string>
+
+namespace qfw::emu {
+namespace {
+
+// Erase units by flash kind: 0 Unknown, 1 PMC, 2 SST, 3 ST/EON/MXIC,
+// 4 ATMEL, 5 MXIC, 6 WINBOND, 7 AMIC, 8 EON, 9 ESMT, 10 SANYO.
+constexpr std::array<std::uint32_t, kMaxFlashKind + 1> kBlockSizeByKind = {
+    32768, 32768, 32768, 65536, 65536, 65536, 65536, 65536, 65536, 65536, 65536};
+constexpr std::array<std::uint32_t, kMaxFlashKind + 1> kSectorSizeByKind = {
+    4096, 4096, 4096, 32768, 32768, 4096, 4096, 4096, 32768, 4096, 4096};
+
+constexpr std::uint32_t kSmallestUnit = 256;
+
+}  // namespace
+
+EraseGeometry GeometryOfKind(int kind) {
+  if (kind < 0 || kind > kMaxFlashKind) {
+    throw std::out_of_range("flash kind " + std::to_string(kind) + " has no geometry");
+  }
+  const auto index = static_cast<std::size_t>(kind);
+  return EraseGeometry{.sectorSize = kSectorSizeByKind[index], .blockSize = kBlockSizeByKind[index]};
+}
+
+bool IsValidGeometry(const EraseGeometry& geometry) {
+  const auto validUnit = [](std::uint32_t size) { return size >= kSmallestUnit && std::has_single_bit(size); };
+  return validUnit(geometry.sectorSize) && validUnit(geometry.blockSize) &&
+         geometry.sectorSize <= geometry.blockSize;
+}
+
+}  // namespace qfw::emu

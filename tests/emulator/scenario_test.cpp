@@ -1,0 +1,312 @@
+// Scenario files: presets with overrides, flash contents, the error
+// messages, and the example scenarios shipped with the emulator.
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "device/commands.h"
+#include "emulator/emulated_discovery.h"
+#include "emulator/hex_text.h"
+#include "emulator/scenario.h"
+#include "tests/emulator/emulator_fixture.h"
+
+namespace qfw::emu::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::vector<std::uint8_t> kFakeImage(49408, 0x3C);
+
+ScenarioOptions WithImage() {
+  return ScenarioOptions{.embeddedImage = [] { return std::optional(kFakeImage); }};
+}
+
+// One device of a scenario whose devices array holds just it.
+DeviceConfig OneDevice(const std::string& device, const ScenarioOptions& options = WithImage()) {
+  const Scenario scenario = ParseScenario(R"({"devices": [)" + device + "]}", options);
+  EXPECT_EQ(scenario.devices.size(), 1U);
+  return scenario.devices.at(0);
+}
+
+TEST(ScenarioTest, HexAndNumberText) {
+  using Bytes = std::vector<std::uint8_t>;
+  EXPECT_EQ(ParseHexBytes("EF 30 10 00"), (Bytes{0xEF, 0x30, 0x10, 0x00}));
+  EXPECT_EQ(ParseHexBytes("ef301000"), (Bytes{0xEF, 0x30, 0x10, 0x00}));
+  EXPECT_EQ(ParseHexBytes(" aB\t0c "), (Bytes{0xAB, 0x0C}));
+  EXPECT_EQ(ParseHexBytes(""), Bytes{});
+  EXPECT_FALSE(ParseHexBytes("E F"));
+  EXPECT_FALSE(ParseHexBytes("EF3"));
+  EXPECT_FALSE(ParseHexBytes("0xEF"));
+  EXPECT_EQ(ParseNumberText("0x1000"), 4096U);
+  EXPECT_EQ(ParseNumberText("1000"), 1000U);
+  EXPECT_FALSE(ParseNumberText("10k"));
+  EXPECT_FALSE(ParseNumberText("-1"));
+  EXPECT_EQ(ParseHexNumber("FDB1"), 0xFDB1U);
+  EXPECT_EQ(ParseHexNumber("0x9f"), 0x9FU);
+  EXPECT_FALSE(ParseHexNumber("0x"));
+}
+
+TEST(ScenarioTest, PresetWithOverrides) {
+  const DeviceConfig config = OneDevice(R"({
+    "path": "/dev/sg2", "class": "cdrom", "preset": "QRS641",
+    "inquiry": {"vendor": "Other", "chipCode": null},
+    "identify": "60 00",
+    "chipInfo": {"transferred": 12, "vendorId": "3C5B", "shortVersion": [5, 1]},
+    "chipCode": "q641B1",
+    "memory": {"0xFDB1": "B4"},
+    "blockCommands": false,
+    "flash": {"size": 131072, "reportedKind": 0, "geometryKind": 3, "answers": {"9F": "20 20 11 00", "AB": ""},
+              "id3Answers": {"ab": "05 05 05"}},
+    "permission": "denied", "heldOpen": true, "resetReattachMs": 300
+  })");
+  EXPECT_EQ(config.path, "/dev/sg2");
+  EXPECT_EQ(config.interfaceClass, InterfaceClass::Cdrom);
+  EXPECT_EQ(config.inquiry.vendor, "Other");
+  EXPECT_EQ(config.inquiry.product, "QRS641 Bridge");  // from the preset
+  EXPECT_EQ(config.inquiry.chipCode, "");
+  EXPECT_EQ(config.identify, (std::array<std::uint8_t, 2>{0x60, 0x00}));
+  ASSERT_TRUE(config.chipInfo);
+  EXPECT_EQ(config.chipInfo->transferred, 12U);
+  EXPECT_EQ(config.chipInfo->usbVendorId, 0x3C5B);
+  EXPECT_EQ(config.chipInfo->shortVersion, (std::array<std::uint8_t, 2>{5, 1}));
+  EXPECT_EQ(config.chipInfo->tag, "641");
+  EXPECT_EQ(config.chipCode, "q641B1");
+  EXPECT_FALSE(config.blockCommands);
+  EXPECT_EQ(config.flash.size, 131072U);
+  EXPECT_EQ(config.flash.geometryKind, 3);
+  EXPECT_EQ(config.flash.answers.at(0x9F), (std::vector<std::uint8_t>{0x20, 0x20, 0x11, 0x00}));
+  EXPECT_FALSE(config.flash.answers.contains(0xAB));
+  EXPECT_EQ(config.flash.id3Answers.at(0xAB), (std::array<std::uint8_t, 3>{5, 5, 5}));
+  EXPECT_TRUE(config.permissionDenied);
+  EXPECT_TRUE(config.faults.heldOpen);
+  EXPECT_EQ(config.resetReattach, std::chrono::milliseconds(300));
+}
+
+TEST(ScenarioTest, MemoryFollowsTheBlockCommandFlagUnlessOverridden) {
+  qfw::test::ManualClock clock;
+  EmulatedBus bus(clock);
+  Install(ParseScenario(R"({"devices": [
+      {"path": "a", "preset": "QRS642", "blockCommands": false},
+      {"path": "b", "preset": "QRS642", "blockCommands": false, "memory": {"5080": "09"}}]})",
+                        {}),
+          bus);
+  EXPECT_EQ(bus.Find("a")->Memory()[0x5080], 0x07);
+  EXPECT_EQ(bus.Find("b")->Memory()[0x5080], 0x09);
+}
+
+TEST(ScenarioTest, PlainDisksAndFaults) {
+  const Scenario scenario = ParseScenario(R"({"devices": [
+      {"path": "/dev/sg0", "bridge": false, "usbStorage": false, "inquiry": {"vendor": "ATA"}},
+      {"path": "/dev/sg1", "preset": "QRS642", "faults": [
+        {"kind": "failCommand", "prefix": "df 02", "nth": 2, "count": 3},
+        {"kind": "flipByte", "address": "0x1000", "mask": 1},
+        {"kind": "stayBusy"}, {"kind": "vanish", "afterCommands": 7}, {"kind": "heldOpen"}]}]})",
+                                          {});
+  const DeviceConfig& disk = scenario.devices.at(0);
+  EXPECT_FALSE(disk.bridge);
+  EXPECT_FALSE(disk.usbStorage);
+  EXPECT_EQ(disk.inquiry.vendor, "ATA");
+  const FaultConfig& faults = scenario.devices.at(1).faults;
+  ASSERT_EQ(faults.failures.size(), 1U);
+  EXPECT_EQ(faults.failures[0].prefix, (std::vector<std::uint8_t>{0xDF, 0x02}));
+  EXPECT_EQ(faults.failures[0].nth, 2);
+  EXPECT_EQ(faults.failures[0].count, 3);
+  ASSERT_EQ(faults.flips.size(), 1U);
+  EXPECT_EQ(faults.flips[0].address, 0x1000U);
+  EXPECT_EQ(faults.flips[0].mask, 0x01);
+  EXPECT_TRUE(faults.stayBusy);
+  EXPECT_EQ(faults.vanishAfter, 7);
+  EXPECT_TRUE(faults.heldOpen);
+}
+
+TEST(ScenarioTest, PresetDecidesBridgeUnlessOverridden) {
+  const Scenario scenario = ParseScenario(R"({"devices": [
+      {"path": "/dev/sg0", "preset": "usb-stick"},
+      {"path": "/dev/sg1", "preset": "QRS642"},
+      {"path": "/dev/sg2", "preset": "QRS642", "bridge": false}]})",
+                                          {});
+  EXPECT_FALSE(scenario.devices.at(0).bridge);
+  EXPECT_TRUE(scenario.devices.at(1).bridge);
+  EXPECT_FALSE(scenario.devices.at(2).bridge);
+}
+
+class ContentsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() /
+              ("qfw-scenario-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+  fs::path Write(const std::string& name, const std::string& text) {
+    std::ofstream(folder_ / name, std::ios::binary) << text;
+    return folder_ / name;
+  }
+  std::vector<std::uint8_t> Contents(const std::string& contents) {
+    return OneDevice(R"({"path": "a", "preset": "QRS642", "flash": {"contents": )" + contents + "}}").flash.contents;
+  }
+  fs::path folder_;
+};
+
+TEST_F(ContentsTest, EveryForm) {
+  EXPECT_TRUE(Contents(R"("blank")").empty());
+  EXPECT_EQ(Contents(R"({"fill": "00"})"), std::vector<std::uint8_t>(65536, 0x00));
+
+  auto embedded = Contents(R"("embedded")");
+  ASSERT_EQ(embedded.size(), 65536U);
+  EXPECT_TRUE(std::equal(kFakeImage.begin(), kFakeImage.end(), embedded.begin()));
+  EXPECT_EQ(embedded[kFakeImage.size()], 0xFF);
+
+  const auto modified = Contents(R"({"embedded": true, "xor": {"offset": "0x100", "mask": "0x01"}})");
+  embedded[0x100] ^= 0x01;
+  EXPECT_EQ(modified, embedded);
+  EXPECT_EQ(Contents(R"("embedded-modified")")[0], 0x3C ^ 0xFF);
+}
+
+TEST_F(ContentsTest, FileRelativeToTheScenario) {
+  Write("image.bin", "\x01\x02\x03");
+  const fs::path scenario = Write("s.json", R"({"devices": [
+      {"path": "a", "preset": "QRS642", "flash": {"contents": {"file": "image.bin"}}}]})");
+  const auto contents = LoadScenario(scenario, {}).devices.at(0).flash.contents;
+  ASSERT_EQ(contents.size(), 65536U);
+  EXPECT_EQ(contents[2], 0x03);
+  EXPECT_EQ(contents[3], 0xFF);
+}
+
+TEST_F(ContentsTest, FileLargerThanTheFlash) {
+  Write("big.bin", std::string(8192, 'x'));
+  const fs::path scenario = Write("s.json", R"({"devices": [
+      {"path": "a", "preset": "QRS642", "flash": {"size": 4096, "contents": {"file": "big.bin"}}}]})");
+  try {
+    LoadScenario(scenario, {});
+    FAIL() << "no error";
+  } catch (const ScenarioError& error) {
+    EXPECT_STREQ(error.what(),
+                 "device 0: flash.contents: wrong size: 8192 bytes do not fit a flash of 4096 bytes");
+  }
+}
+
+struct ErrorCase {
+  const char* name;
+  // A whole scenario when it starts with '{', otherwise further members of
+  // a QRS642 device at path "a".
+  const char* json;
+  const char* message;  // the start of the message
+};
+
+void PrintTo(const ErrorCase& c, std::ostream* os) { *os << c.name; }
+
+std::string ScenarioText(const std::string& json) {
+  return json.starts_with("{") ? json : R"({"devices": [{"path": "a", "preset": "QRS642", )" + json + "}]}";
+}
+
+class ScenarioErrorTest : public ::testing::TestWithParam<ErrorCase> {};
+
+TEST_P(ScenarioErrorTest, NamesTheDeviceAndField) {
+  try {
+    ParseScenario(ScenarioText(GetParam().json), {});
+    FAIL() << "no error";
+  } catch (const ScenarioError& error) {
+    EXPECT_TRUE(std::string(error.what()).starts_with(GetParam().message)) << error.what();
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Messages, ScenarioErrorTest,
+    ::testing::Values(
+        ErrorCase{"MalformedJson", R"({"devices": [)", "scenario: malformed JSON"},
+        ErrorCase{"NoDevices", R"({"device": []})", "scenario: device: unknown field"},
+        ErrorCase{"UnknownPreset", R"({"devices": [{"path": "a", "preset": "QRS999"}]})",
+                  "device 0: preset: unknown preset \"QRS999\" (known: QR40611, "},
+        ErrorCase{"BridgeWithoutPreset", R"({"devices": [{"path": "a"}]})",
+                  "device 0: preset: a bridge needs a preset"},
+        ErrorCase{"MissingPath", R"({"devices": [{"preset": "QRS642"}]})", "device 0: path: missing"},
+        ErrorCase{"BadHex",
+                  R"({"devices": [{"path": "a", "preset": "QRS642"},
+                                  {"path": "b", "preset": "QRS642", "flash": {"answers": {"9F": "EF 3"}}}]})",
+                  "device 1: flash.answers.9F: bad hex \"EF 3\""},
+        ErrorCase{"UnknownFaultKind", R"("faults": [{"kind": "stayBusy"}, {"kind": "explode"}])",
+                  "device 0: faults[1].kind: unknown fault kind \"explode\""},
+        ErrorCase{"MissingFile", R"("flash": {"contents": {"file": "/nonexistent/x.bin"}})",
+                  "device 0: flash.contents.file: cannot read \"/nonexistent/x.bin\""},
+        ErrorCase{"FlashSize", R"("flash": {"size": 1000})", "device 0: flash.size: wrong size"},
+        ErrorCase{"IdentifySize", R"("identify": "00 00 00")", "device 0: identify: wrong size: 3 bytes, expected 2"},
+        ErrorCase{"InquiryCodeSize", R"("inquiry": {"chipCode": "q64"})", "device 0: inquiry.chipCode: wrong size"},
+        ErrorCase{"VendorTooLong", R"("inquiry": {"vendor": "Quorell Inc"})", "device 0: inquiry.vendor: wrong size"},
+        ErrorCase{"Misspelt", R"("flsh": {})", "device 0: flsh: unknown field"},
+        ErrorCase{"GeometryKind", R"("flash": {"geometryKind": 11})",
+                  "device 0: flash.geometryKind: 11 is larger than 10"},
+        ErrorCase{"SectorLargerThanBlock", R"("flash": {"sectorSize": 131072})",
+                  "device 0: flash: erase units must be"},
+        ErrorCase{"DuplicatePath",
+                  R"({"devices": [{"path": "a", "preset": "QRS642", "cdromPath": "b"},
+                                  {"path": "b", "preset": "QRS642"}]})",
+                  "device 1: path: \"b\" is used by device 0"},
+        ErrorCase{"Class", R"("class": "tape")", "device 0: class: expected \"disk\" or \"cdrom\""},
+        ErrorCase{"Permission", R"("permission": "maybe")",
+                  "device 0: permission: expected \"denied\" or \"allowed\""},
+        ErrorCase{"NoEmbeddedImage", R"("flash": {"contents": "embedded"})",
+                  "device 0: flash.contents: this build has no embedded firmware image"},
+        ErrorCase{"FaultCount", R"("faults": [{"kind": "failCommand", "prefix": "df", "nth": 0}])",
+                  "device 0: faults[0].nth: must be at least 1"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(ScenarioTest, EmbeddedImageProviderThatHasNone) {
+  const ScenarioOptions options{.embeddedImage = [] { return std::optional<std::vector<std::uint8_t>>(); }};
+  EXPECT_THROW(OneDevice(R"({"path": "a", "preset": "QRS642", "flash": {"contents": "embedded"}})", options),
+               ScenarioError);
+}
+
+TEST(ScenarioTest, MissingScenarioFile) {
+  EXPECT_THROW(
+      {
+        try {
+          LoadScenario("/nonexistent/scenario.json", {});
+        } catch (const ScenarioError& error) {
+          EXPECT_STREQ(error.what(), "cannot read scenario file \"/nonexistent/scenario.json\"");
+          throw;
+        }
+      },
+      ScenarioError);
+}
+
+// The scenarios shipped with the emulator load and set up what they say.
+class ExampleScenarioTest : public EmulatorTest {
+ protected:
+  void Load(const std::string& name) { Install(LoadScenario(fs::path(QFW_SCENARIO_DIR) / name, WithImage()), bus); }
+  EmulatedDiscovery discovery{bus};
+};
+
+TEST_F(ExampleScenarioTest, DefaultIsOneBlankQrs642) {
+  Load("default.json");
+  EXPECT_EQ(discovery.FindUsbDiskPaths(), std::vector<std::string>{"/dev/sg1"});
+  std::array<std::uint8_t, 40> inquiry{};
+  ASSERT_TRUE(Inquiry(t, kPath, inquiry));
+  EXPECT_EQ(std::string(inquiry.begin() + 36, inquiry.end()), "q642");
+  const auto flash = bus.Find(kPath)->Flash().Contents();
+  EXPECT_TRUE(std::all_of(flash.begin(), flash.end(), [](std::uint8_t b) { return b == 0xFF; }));
+}
+
+TEST_F(ExampleScenarioTest, TwoBridges) {
+  Load("two-bridges.json");
+  EXPECT_EQ(discovery.FindUsbDiskPaths(), (std::vector<std::string>{"/dev/sg1", "/dev/sg2", "/dev/sg4"}));
+  EXPECT_EQ(discovery.FindUsbCdromPaths(), std::vector<std::string>{"/dev/sg3"});
+  std::array<std::uint8_t, 40> inquiry{};
+  ASSERT_TRUE(Inquiry(t, "/dev/sg0", inquiry));
+  EXPECT_EQ(std::string(inquiry.begin() + 8, inquiry.begin() + 16), "ATA     ");
+}
+
+TEST_F(ExampleScenarioTest, FaultsAndAlreadyUpdatedLoad) {
+  Load("faults.json");
+  EXPECT_EQ(bus.Find("/dev/sg1")->Config().faults.flips.size(), 1U);
+  EXPECT_TRUE(bus.Find("/dev/sg6")->Config().permissionDenied);
+  const auto updated = LoadScenario(fs::path(QFW_SCENARIO_DIR) / "already-updated.json", WithImage());
+  EXPECT_TRUE(std::equal(kFakeImage.begin(), kFakeImage.end(), updated.devices.at(0).flash.contents.begin()));
+}
+
+}  // namespace
+}  // namespace qfw::emu::test
