@@ -1,71 +1,40 @@
-// qfwupdate: lists the bridges attached to the machine (or to an emulated
-// machine) with their identification and what the update would do.
+// qfwupdate: the firmware update utility. Opens the main window, which asks
+// whether to update the first attached bridge that needs it; --list prints
+// the attached bridges instead.
 
+#include <cstdlib>
+#include <exception>
 #include <iostream>
 #include <string>
 #include <vector>
 
-#include "app/device_report.h"
-#include "app/device_stack.h"
-#include "app/program_options.h"
-#include "platform/access_advice.h"
-#include "platform/console_message_box.h"
-#include "platform/stderr_debug_output.h"
-#include "platform/system_clock.h"
-#include "resources/embedded_resources.h"
-
-namespace {
-
-constexpr const char* kUsage =
-    "Usage: qfwupdate [options]\n"
-    "Finds the Quorell USB bridges attached to this machine and shows what the\n"
-    "firmware update would do with each.\n\nOptions:\n";
-
-int Run(const qfw::ProgramOptions& options) {
-  qfw::SystemClock clock;
-  qfw::ConsoleMessageBox messages;
-  qfw::StderrDebugOutput verboseOutput;
-  qfw::NullDebugOutput quiet;
-  qfw::DebugOutput& debug = options.verbose ? static_cast<qfw::DebugOutput&>(verboseOutput) : quiet;
-  qfw::NullPump pump;
-  qfw::NullProgress progress;
-  qfw::EmbeddedResources resources;
-  qfw::Host host{clock, messages, debug, pump, progress, resources};
-
-  qfw::DeviceStack stack({options.emulate, options.trace}, clock, debug);
-  qfw::Transport transport(stack.Driver());
-  const qfw::Context context{transport, host};
-
-  const auto reports = qfw::ReportDevices(context, stack.Discovery());
-  if (reports.empty()) {
-    std::cout << "No available device!!!\n";
-    return 0;
-  }
-  for (const auto& report : reports) {
-    std::cout << qfw::FormatReport(report);
-    if (report.openError == qfw::TransportError::AccessDenied) {
-      std::cout << qfw::AccessDeniedAdvice(report.path) << "\n";
-    }
-  }
-  return 0;
-}
-
-}  // namespace
+#include "app/window/device_listing.h"
+#include "app/window/entry_options.h"
+#include "app/window/window_program.h"
 
 int main(int argc, char** argv) {
+  qfw::EntryOptions options;
   try {
-    const qfw::ProgramOptions options = qfw::ParseProgramOptions(std::vector<std::string>(argv + 1, argv + argc));
-    if (options.help) {
-      std::cout << kUsage << qfw::CommonOptionsHelp();
-      return 0;
-    }
-    if (options.version) {
-      std::cout << "qfwupdate " << QFW_VERSION << "\n";
-      return 0;
-    }
-    return Run(options);
+    options = qfw::ParseEntryOptions(std::vector<std::string>(argv + 1, argv + argc));
   } catch (const std::exception& error) {
-    std::cerr << "qfwupdate: " << error.what() << "\n";
-    return 1;
+    std::cerr << "qfwupdate: " << error.what() << "\nTry qfwupdate --help.\n";
+    return 2;
   }
+  if (options.common.help) {
+    std::cout << qfw::EntryUsage();
+    return 0;
+  }
+  if (options.common.version) {
+    std::cout << "qfwupdate " << QFW_VERSION << "\n";
+    return 0;
+  }
+  if (options.list) {
+    try {
+      return qfw::ListDevices(options.common, std::cout);
+    } catch (const std::exception& error) {
+      std::cerr << "qfwupdate: " << error.what() << "\n";
+      return EXIT_FAILURE;
+    }
+  }
+  return qfw::RunWindowProgram(argc, argv, options);
 }

@@ -61,8 +61,11 @@ ScsiResult EmulatedBridge::FlashRead(const Exchange& x) {
   return Completed(x.dataIn.size());
 }
 
+// The controller programs the data page by page and waits for the chip after
+// each page, so the chip is ready when the command completes; a chip that is
+// busy when the command arrives (an erase still running) ignores it.
 ScsiResult EmulatedBridge::FlashWrite(const Exchange& x) {
-  (void)flash_.Program(VendorAddress(x.cdb), x.dataOut);
+  (void)flash_.ProgramAndWait(VendorAddress(x.cdb), x.dataOut);
   return Completed(x.dataOut.size());
 }
 
@@ -76,8 +79,9 @@ ScsiResult EmulatedBridge::FlashChipErase(const Exchange&) {
   return Completed(0);
 }
 
+// Erases the unit of the chip's sector-erase map that holds the address.
 ScsiResult EmulatedBridge::FlashSectorErase(const Exchange& x) {
-  (void)flash_.Erase(EraseUnit::Sector, VendorAddress(x.cdb));
+  (void)flash_.Erase(EraseUnit::MappedSector, VendorAddress(x.cdb));
   return Completed(0);
 }
 

@@ -25,6 +25,14 @@ const std::vector<EmulatedBridge::Route>& EmulatedBridge::Routes() {
        kIn, Needs::BlockCommands, &EmulatedBridge::ReadFlashBlock},
       {{kBlockOpcode, A, 0x00, A, A, 0x00, 0x00, 0x00, A, A, A, kWriteFlashBlock},
        kOut, Needs::BlockCommands, &EmulatedBridge::WriteFlashBlock},
+      // FF 04 family: parallel ROM.
+      {{kVendorOpcode, kVendorGroup, kRomStatus}, kIn, Needs::Rom, &EmulatedBridge::RomStatus},
+      {{kVendorOpcode, kVendorGroup, kRomExecute}, kOut, Needs::Rom, &EmulatedBridge::RomExecute},
+      {{kVendorOpcode, kVendorGroup, kRomProgram, A, A, A, A, A, A, A, A, A}, kOut, Needs::Rom,
+       &EmulatedBridge::RomProgram},
+      {{kVendorOpcode, kVendorGroup, kRomRead, A, A, A, A}, kIn, Needs::Rom, &EmulatedBridge::RomRead},
+      {{kVendorOpcode, kVendorGroup, kRomLoadSequence}, kOut, Needs::Rom, &EmulatedBridge::RomLoadSequence},
+      {{kVendorOpcode, kVendorGroup, kSwitchInternalRom}, kOut, Needs::Rom, &EmulatedBridge::SwitchInternalRom},
       // FF 04 family: serial flash.
       {{kVendorOpcode, kVendorGroup, kFlashRead, A, A, A}, kIn, Needs::Bridge, &EmulatedBridge::FlashRead},
       {{kVendorOpcode, kVendorGroup, kFlashWrite, A, A, A}, kOut, Needs::Bridge, &EmulatedBridge::FlashWrite},
@@ -54,6 +62,7 @@ bool EmulatedBridge::Supports(Needs needs) const {
     case Needs::Nothing: return true;
     case Needs::Bridge: return config_.bridge;
     case Needs::BlockCommands: return config_.bridge && config_.blockCommands;
+    case Needs::Rom: return config_.bridge && rom_.has_value();
   }
   return false;
 }

@@ -25,6 +25,7 @@ EraseGeometry FlashConfig::Geometry() const {
   EraseGeometry geometry = GeometryOfKind(geometryKind);
   geometry.sectorSize = sectorSize.value_or(geometry.sectorSize);
   geometry.blockSize = blockSize.value_or(geometry.blockSize);
+  geometry.sectorEraseUnits = sectorEraseUnits;
   return geometry;
 }
 

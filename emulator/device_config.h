@@ -65,6 +65,9 @@ struct FlashConfig {
   int geometryKind = 0;           // erase units of the chip, by kind 0..10
   std::optional<std::uint32_t> sectorSize;  // overrides the kind's sector
   std::optional<std::uint32_t> blockSize;   // overrides the kind's block
+  // What the sector-erase command FF 04 14 erases (EraseGeometry); empty:
+  // the sector.
+  std::vector<std::uint32_t> sectorEraseUnits;
   // Answers to an opcode sent with the SPI command, fetched by the SPI
   // response; missing bytes and unknown opcodes read 0xFF.
   std::map<std::uint8_t, std::vector<std::uint8_t>> answers;
@@ -74,6 +77,15 @@ struct FlashConfig {
 
   // The kind's erase units with the overrides applied.
   EraseGeometry Geometry() const;
+};
+
+// The parallel NOR flash of the bridges that keep their firmware in one.
+struct RomConfig {
+  int type = 0;  // 0 "ATMELAT 49BV512", 1 "PMC OM39LV512", 2 "SST SST39LF512"
+  std::vector<std::uint8_t> contents;  // padded with 0xFF to 64 KiB
+  // An A1 chip runs its code from internal ROM from the start; the others
+  // fetch it from this ROM until told to switch, and cannot write it before.
+  bool a1Chip = false;
 };
 
 // Fail commands whose CDB starts with prefix: the nth match (1-based,
@@ -95,6 +107,7 @@ struct FaultConfig {
   std::vector<CommandFailure> failures;
   std::vector<ByteFlip> flips;
   bool stayBusy = false;
+  bool romStayBusy = false;  // the parallel ROM never finishes an operation
   std::optional<int> vanishAfter;  // commands handled before the device is gone
   bool heldOpen = false;           // another handle is open: exclusive opens fail
 };
@@ -119,6 +132,7 @@ struct DeviceConfig {
   std::vector<MemoryPatch> memory;  // applied after the block-support bytes
 
   FlashConfig flash;
+  std::optional<RomConfig> rom;  // none: the ROM commands are unknown
   FaultConfig faults;
   std::chrono::milliseconds resetReattach{1500};
 };

@@ -14,6 +14,15 @@ void Patch(std::vector<std::uint8_t>& memory, std::uint16_t address, const std::
   std::copy(bytes.begin(), bytes.end(), memory.begin() + address);
 }
 
+std::optional<ParallelRom> BuildRom(const DeviceConfig& config, Clock& clock) {
+  if (!config.rom) {
+    return std::nullopt;
+  }
+  std::optional<ParallelRom> rom(std::in_place, config.rom->type, clock);
+  rom->Load(config.rom->contents);
+  return rom;
+}
+
 std::vector<std::uint8_t> BuildMemory(const DeviceConfig& config) {
   std::vector<std::uint8_t> memory(kControllerMemorySize, 0x00);
   if (config.blockSupport) {
@@ -32,6 +41,7 @@ EmulatedBridge::EmulatedBridge(DeviceConfig config, Clock& clock)
     : config_(std::move(config)),
       clock_(clock),
       flash_(config_.flash.size, config_.flash.Geometry(), clock),
+      rom_(BuildRom(config_, clock)),
       memory_(BuildMemory(config_)),
       attached_(config_.attached),
       heldOpen_(config_.faults.heldOpen),
@@ -44,6 +54,8 @@ EmulatedBridge::EmulatedBridge(DeviceConfig config, Clock& clock)
     FlipOnRead(flip);
   }
   SetStayBusy(config_.faults.stayBusy);
+  SetRomStayBusy(config_.faults.romStayBusy);
+  ResetControllerState();
   if (config_.faults.vanishAfter) {
     VanishAfter(*config_.faults.vanishAfter);
   }
@@ -134,6 +146,8 @@ void EmulatedBridge::CountTowardsVanishing() {
 void EmulatedBridge::ResetControllerState() {
   inMode_ = false;
   spiAnswer_.reset();
+  romSequence_.reset();
+  runsFromInternalRom_ = config_.rom && config_.rom->a1Chip;
 }
 
 void EmulatedBridge::ApplyFlips(std::uint32_t address, std::span<std::uint8_t> data) const {
@@ -169,6 +183,12 @@ void EmulatedBridge::FailCommands(CommandFailure failure) { failures_.push_back(
 void EmulatedBridge::FlipOnRead(ByteFlip flip) { flips_.push_back(flip); }
 
 void EmulatedBridge::SetStayBusy(bool stuck) { flash_.SetStuckBusy(stuck); }
+
+void EmulatedBridge::SetRomStayBusy(bool stuck) {
+  if (rom_) {
+    rom_->SetStuckBusy(stuck);
+  }
+}
 
 void EmulatedBridge::VanishAfter(int commands) {
   if (commands > 0) {

@@ -1,6 +1,6 @@
 #pragma once
 // One emulated device behind a device path: a bridge controller with its
-// serial flash, or a plain disk. Handle() takes one pass-through request as
+// serial flash (and, on the older bridges, a parallel ROM), or a plain disk. Handle() takes one pass-through request as
 // the device would see it (after the open) and answers it.
 //
 // Commands are decoded by CDB shape from a table of routes; a CDB that
@@ -8,6 +8,7 @@
 // CONDITION: completed, nothing transferred, data untouched. That is what
 // the host's transport reports, since it never looks at the SCSI status.
 
+#include <array>
 #include <chrono>
 #include <cstdint>
 #include <optional>
@@ -21,6 +22,7 @@
 #include "emulator/cdb_pattern.h"
 #include "emulator/command_log.h"
 #include "emulator/device_config.h"
+#include "emulator/parallel_rom.h"
 #include "emulator/serial_flash.h"
 
 namespace qfw::emu {
@@ -46,10 +48,17 @@ class EmulatedBridge {
   SerialFlash& Flash() { return flash_; }
   const SerialFlash& Flash() const { return flash_; }
   std::span<const std::uint8_t> Memory() const { return memory_; }
+  // The parallel ROM, or nullptr for a device without one.
+  ParallelRom* Rom() { return rom_ ? &*rom_ : nullptr; }
+  const ParallelRom* Rom() const { return rom_ ? &*rom_ : nullptr; }
 
   bool InMode() const { return inMode_; }
   int PrepareCount() const { return prepareCount_; }
   int ResetCount() const { return resetCount_; }
+  // Whether the controller fetches its code from internal ROM, so that it
+  // may erase and program the parallel ROM; and how often it was told to.
+  bool RunsFromInternalRom() const { return runsFromInternalRom_; }
+  int InternalRomSwitchCount() const { return internalRomSwitches_; }
 
   const std::vector<LogEntry>& Log() const { return log_; }
   void ClearLog() { log_.clear(); }
@@ -62,6 +71,7 @@ class EmulatedBridge {
   void FailCommands(CommandFailure failure);
   void FlipOnRead(ByteFlip flip);
   void SetStayBusy(bool stuck);
+  void SetRomStayBusy(bool stuck);
   // The next commands commands are handled, then the device is gone.
   void VanishAfter(int commands);
   void SetHeldOpen(bool held) { heldOpen_ = held; }
@@ -75,7 +85,7 @@ class EmulatedBridge {
     std::span<const std::uint8_t> dataOut;
     InterfaceClass via;
   };
-  enum class Needs { Nothing, Bridge, BlockCommands };
+  enum class Needs { Nothing, Bridge, BlockCommands, Rom };
   using Handler = ScsiResult (EmulatedBridge::*)(const Exchange&);
   struct Route {
     CdbPattern pattern;
@@ -120,6 +130,13 @@ class EmulatedBridge {
   ScsiResult FlashStatus(const Exchange& x);
   ScsiResult FlashChipErase(const Exchange& x);
   ScsiResult FlashSectorErase(const Exchange& x);
+  // Parallel ROM (bridge_rom_commands.cpp).
+  ScsiResult RomStatus(const Exchange& x);
+  ScsiResult RomExecute(const Exchange& x);
+  ScsiResult RomProgram(const Exchange& x);
+  ScsiResult RomRead(const Exchange& x);
+  ScsiResult RomLoadSequence(const Exchange& x);
+  ScsiResult SwitchInternalRom(const Exchange& x);
   // Control (bridge_control_commands.cpp).
   ScsiResult ModeEnter(const Exchange& x);
   ScsiResult ModeLeave(const Exchange& x);
@@ -129,6 +146,7 @@ class EmulatedBridge {
   DeviceConfig config_;
   Clock& clock_;
   SerialFlash flash_;
+  std::optional<ParallelRom> rom_;
   std::vector<std::uint8_t> memory_;
   std::vector<LogEntry> log_;
 
@@ -142,6 +160,10 @@ class EmulatedBridge {
   int resetCount_ = 0;
   // The flash chip's answer captured by the last SPI command; none before one.
   std::optional<std::vector<std::uint8_t>> spiAnswer_;
+  // The command sequence that CmdRomLoadSequence handed over; none before one.
+  std::optional<std::array<std::uint8_t, kRomEraseSequenceSize>> romSequence_;
+  bool runsFromInternalRom_ = false;
+  int internalRomSwitches_ = 0;
 
   std::vector<ArmedFailure> failures_;
   std::vector<ByteFlip> flips_;

@@ -17,6 +17,21 @@ constexpr std::array<std::uint32_t, kMaxFlashKind + 1> kSectorSizeByKind = {
 
 constexpr std::uint32_t kSmallestUnit = 256;
 
+bool ValidUnit(std::uint32_t size) { return size >= kSmallestUnit && std::has_single_bit(size); }
+
+// Every unit a valid size that starts at a multiple of itself (then the
+// repetitions of the last one do too).
+bool ValidSectorMap(std::span<const std::uint32_t> units) {
+  std::uint64_t start = 0;
+  for (const std::uint32_t unit : units) {
+    if (!ValidUnit(unit) || start % unit != 0) {
+      return false;
+    }
+    start += unit;
+  }
+  return true;
+}
+
 }  // namespace
 
 EraseGeometry GeometryOfKind(int kind) {
@@ -28,9 +43,24 @@ EraseGeometry GeometryOfKind(int kind) {
 }
 
 bool IsValidGeometry(const EraseGeometry& geometry) {
-  const auto validUnit = [](std::uint32_t size) { return size >= kSmallestUnit && std::has_single_bit(size); };
-  return validUnit(geometry.sectorSize) && validUnit(geometry.blockSize) &&
-         geometry.sectorSize <= geometry.blockSize;
+  return ValidUnit(geometry.sectorSize) && ValidUnit(geometry.blockSize) &&
+         geometry.sectorSize <= geometry.blockSize && ValidSectorMap(geometry.sectorEraseUnits);
+}
+
+FlashRegion SectorEraseUnitAt(const EraseGeometry& geometry, std::size_t offset) {
+  const std::span<const std::uint32_t> units = geometry.sectorEraseUnits;
+  if (units.empty()) {
+    return {.start = offset / geometry.sectorSize * geometry.sectorSize, .length = geometry.sectorSize};
+  }
+  std::size_t start = 0;
+  for (const std::uint32_t unit : units) {
+    if (offset < start + unit) {
+      return {.start = start, .length = unit};
+    }
+    start += unit;
+  }
+  const std::size_t last = units.back();
+  return {.start = start + (offset - start) / last * last, .length = last};
 }
 
 }  // namespace qfw::emu

@@ -2,17 +2,22 @@
 
 #include <array>
 
+#include "emulator/preset_contents.h"
+
 namespace qfw::emu {
 namespace {
 
 constexpr std::uint16_t kQuorellVendorId = 0x3C5A;
 constexpr std::uint32_t kPresetFlashSize = 65536;
+constexpr std::uint32_t kPresetRomSize = 65536;
+constexpr int kPresetRomType = 0;  // "ATMELAT 49BV512", the panel's first choice
 
 // Serial flash chips found next to the controllers, with the answers they
 // give to the id opcodes. The 4-byte 0x90 and 0xAB answers begin with the
 // three bytes clocked out while the chip still takes its address or dummy
-// bytes (0xFF), then the id.
-enum class Chip { Pmc, Sst, StMicro, Mxic, Winbond };
+// bytes (0xFF), then the id. None: the bridge keeps its firmware in a
+// parallel ROM, and nothing answers on the serial-flash lines.
+enum class Chip { None, Pmc, Sst, StMicro, Mxic, Winbond };
 
 struct ChipRow {
   Chip chip;
@@ -20,17 +25,26 @@ struct ChipRow {
   std::uint8_t reportedKind;  // what the controller's own detection reports
   std::vector<std::pair<std::uint8_t, std::vector<std::uint8_t>>> answers;
   std::vector<std::pair<std::uint8_t, std::array<std::uint8_t, 3>>> id3Answers;
+  // What the controller's sector-erase command clears; empty: the sector.
+  std::vector<std::uint32_t> sectorEraseUnits;
 };
+
+// The older controllers' sector-erase command sends the 32 KiB erase
+// instruction of their PMC and SST parts (0xD8 and 0x52); the QRS641's
+// firmware erases 32 KiB with it on its MXIC part too.
+constexpr std::uint32_t kOlderSectorErase = 32768;
 
 const std::vector<ChipRow>& ChipRows() {
   static const std::vector<ChipRow> rows = {
-      {Chip::Pmc, 1, 0, {{0x9F, {0x7F, 0x9D, 0x7C, 0x00}}, {0xAB, {0xFF, 0xFF, 0xFF, 0x9D}}}, {}},
-      {Chip::Sst, 2, 0, {{0x90, {0xFF, 0xFF, 0xFF, 0xBF}}}, {}},
+      {Chip::None, 0, 0, {}, {}, {}},
+      {Chip::Pmc, 1, 0, {{0x9F, {0x7F, 0x9D, 0x7C, 0x00}}, {0xAB, {0xFF, 0xFF, 0xFF, 0x9D}}}, {},
+       {kOlderSectorErase}},
+      {Chip::Sst, 2, 0, {{0x90, {0xFF, 0xFF, 0xFF, 0xBF}}}, {}, {kOlderSectorErase}},
       {Chip::StMicro, 3, 3, {{0x9F, {0x20, 0x20, 0x10, 0x00}}, {0xAB, {0xFF, 0xFF, 0xFF, 0x05}}},
-       {{0xAB, {0x05, 0x05, 0x05}}}},
+       {{0xAB, {0x05, 0x05, 0x05}}}, {}},
       {Chip::Mxic, 5, 5, {{0x9F, {0xC2, 0x20, 0x10, 0x00}}, {0x90, {0xFF, 0xFF, 0xFF, 0xC2}},
-       {0xAB, {0xFF, 0xFF, 0xFF, 0x05}}}, {{0xAB, {0x05, 0x05, 0x05}}}},
-      {Chip::Winbond, 6, 6, {{0x9F, {0xEF, 0x30, 0x10, 0x00}}, {0x90, {0xFF, 0xFF, 0xFF, 0xEF}}}, {}},
+       {0xAB, {0xFF, 0xFF, 0xFF, 0x05}}}, {{0xAB, {0x05, 0x05, 0x05}}}, {kOlderSectorErase}},
+      {Chip::Winbond, 6, 6, {{0x9F, {0xEF, 0x30, 0x10, 0x00}}, {0x90, {0xFF, 0xFF, 0xFF, 0xEF}}}, {}, {}},
   };
   return rows;
 }
@@ -41,10 +55,30 @@ FlashConfig FlashOf(Chip chip) {
       FlashConfig flash{.size = kPresetFlashSize, .reportedKind = row.reportedKind, .geometryKind = row.kind};
       flash.answers.insert(row.answers.begin(), row.answers.end());
       flash.id3Answers.insert(row.id3Answers.begin(), row.id3Answers.end());
+      flash.sectorEraseUnits = row.sectorEraseUnits;
       return flash;
     }
   }
   return FlashConfig{};
+}
+
+// What a preset's memories hold when it comes.
+enum class Stored {
+  Blank,             // the serial flash is blank
+  Firmware,          // an older firmware in the serial flash
+  NvramAndFirmware,  // the same behind the 4 KiB NVRAM area (family 6)
+  RomFirmware,       // an older firmware in the parallel ROM
+};
+
+void Fill(DeviceConfig& config, Stored stored) {
+  switch (stored) {
+    case Stored::Blank: break;
+    case Stored::Firmware: config.flash.contents = OlderFirmware(config.flash.size); break;
+    case Stored::NvramAndFirmware: config.flash.contents = NvramAndFirmware(config.flash.size); break;
+    case Stored::RomFirmware:
+      config.rom = RomConfig{.type = kPresetRomType, .contents = OlderFirmware(kPresetRomSize)};
+      break;
+  }
 }
 
 // Where the firmware shows block-command support: family 13 at 0x5080
@@ -70,27 +104,29 @@ struct FamilyRow {
   BlockProbe probe;
   std::array<std::uint8_t, 2> shortVersion;
   std::array<std::uint8_t, 3> longVersion;
+  Stored stored;
 };
 
 const std::vector<FamilyRow>& FamilyRows() {
   using enum Chip;
   using enum BlockProbe;
+  using enum Stored;
   static const std::vector<FamilyRow> rows = {
-      {"QR40611", "611", true, "C0", 0, 0, Pmc, false, At505E, {1, 1}, {1, 1, 0}},
-      {"QR40612", "612", true, "A0", 0, 0, Pmc, false, At505E, {1, 1}, {1, 1, 0}},
-      {"QR40613", "613", true, "A0", 0, 0, Pmc, false, At505E, {1, 1}, {1, 1, 0}},
-      {"QR40614", "614", true, "C0", 0, 0, Pmc, false, At505E, {1, 1}, {1, 1, 0}},
-      {"QR40615", "615", true, "A0", 0, 0, Pmc, false, At505E, {1, 1}, {1, 1, 0}},
-      {"QRB621", "621", true, "A0", 0, 0, Sst, false, At505E, {2, 1}, {2, 1, 0}},
-      {"QRB622", "622", true, "A0", 0, 0, Sst, false, At505E, {2, 1}, {2, 1, 0}},
-      {"QRB623", "623", true, "A0", 0, 0, Sst, false, At505E, {2, 1}, {2, 1, 0}},
-      {"QRB624", "624", true, "A0", 0, 0, Sst, false, At505E, {2, 1}, {2, 1, 0}},
-      {"QRS641", "641", true, "A0", 0, 0, Mxic, true, At505E, {18, 2}, {2, 0, 0}},
-      {"QRB631", "631", true, "A0", 0, 0, StMicro, false, At505E, {3, 1}, {3, 1, 0}},
-      {"QRB632", "632", true, "A0", 0, 0, StMicro, false, At505E, {3, 1}, {3, 1, 0}},
-      {"QRS642", "642", true, "A0", 0, 0, Winbond, true, At5080, {67, 1}, {67, 1, 0}},
+      {"QR40611", "611", true, "C0", 0, 0, Pmc, false, At505E, {1, 1}, {1, 1, 0}, Firmware},
+      {"QR40612", "612", true, "A0", 0, 0, None, false, At505E, {1, 1}, {1, 1, 0}, RomFirmware},
+      {"QR40613", "613", true, "A0", 0, 0, Pmc, false, At505E, {1, 1}, {1, 1, 0}, Firmware},
+      {"QR40614", "614", true, "C0", 0, 0, Pmc, false, At505E, {1, 1}, {1, 1, 0}, Firmware},
+      {"QR40615", "615", true, "A0", 0, 0, Pmc, false, At505E, {1, 1}, {1, 1, 0}, Blank},
+      {"QRB621", "621", true, "A0", 0, 0, Sst, false, At505E, {2, 1}, {2, 1, 0}, NvramAndFirmware},
+      {"QRB622", "622", true, "A0", 0, 0, Sst, false, At505E, {2, 1}, {2, 1, 0}, Firmware},
+      {"QRB623", "623", true, "A0", 0, 0, Sst, false, At505E, {2, 1}, {2, 1, 0}, Blank},
+      {"QRB624", "624", true, "A0", 0, 0, Sst, false, At505E, {2, 1}, {2, 1, 0}, Blank},
+      {"QRS641", "641", true, "A0", 0, 0, Mxic, true, At505E, {18, 2}, {2, 0, 0}, Blank},
+      {"QRB631", "631", true, "A0", 0, 0, StMicro, false, At505E, {3, 1}, {3, 1, 0}, Blank},
+      {"QRB632", "632", true, "A0", 0, 0, StMicro, false, At505E, {3, 1}, {3, 1, 0}, Blank},
+      {"QRS642", "642", true, "A0", 0, 0, Winbond, true, At5080, {67, 1}, {67, 1, 0}, Blank},
       // A QR40612 without its INQUIRY code, known by its USB ids.
-      {"QR40612-R", "612", false, "A0", 0x3C5B, 0x7E12, Pmc, false, At505E, {1, 1}, {1, 1, 0}},
+      {"QR40612-R", "612", false, "A0", 0x3C5B, 0x7E12, None, false, At505E, {1, 1}, {1, 1, 0}, RomFirmware},
   };
   return rows;
 }
@@ -119,6 +155,7 @@ DeviceConfig FromFamily(const FamilyRow& row) {
   config.blockCommands = row.blockCommands;
   config.blockSupport = BlockSupportAt(row.probe);
   config.flash = FlashOf(row.chip);
+  Fill(config, row.stored);
   return config;
 }
 

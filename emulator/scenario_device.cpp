@@ -217,7 +217,7 @@ DeviceConfig ReadDevice(const Json& device, int index, const ScenarioOptions& op
   const Where where(index, "");
   CheckFields(ExpectObject(device, where),
               {"path", "class", "cdromPath", "usbStorage", "bridge", "attached", "preset", "inquiry", "identify",
-               "chipInfo", "chipCode", "memory", "flash", "blockCommands", "permission", "heldOpen", "faults",
+               "chipInfo", "chipCode", "memory", "flash", "rom", "blockCommands", "permission", "heldOpen", "faults",
                "resetReattachMs"},
               where);
   DeviceConfig config = StartFromPreset(device, where);
@@ -226,8 +226,14 @@ DeviceConfig ReadDevice(const Json& device, int index, const ScenarioOptions& op
   if (device.contains("flash")) {
     ReadFlash(device["flash"], config.flash, where / "flash", options);
   }
+  if (device.contains("rom")) {
+    ReadRom(device["rom"], config.rom, where / "rom", options);
+  }
   if (device.contains("faults")) {
     ReadFaults(device["faults"], config.faults, where / "faults");
+    if (config.faults.romStayBusy && !config.rom) {
+      (where / "faults").Fail("romStayBusy needs a device with a ROM");
+    }
   }
   return config;
 }

@@ -65,12 +65,15 @@ void ReadFault(const Json& fault, FaultConfig& config, const Where& where) {
   } else if (kind == "stayBusy") {
     CheckFields(fault, {"kind"}, where);
     config.stayBusy = true;
+  } else if (kind == "romStayBusy") {
+    CheckFields(fault, {"kind"}, where);
+    config.romStayBusy = true;
   } else if (kind == "heldOpen") {
     CheckFields(fault, {"kind"}, where);
     config.heldOpen = true;
   } else {
     (where / "kind").Fail("unknown fault kind \"" + kind +
-                          "\" (known: failCommand, flipByte, stayBusy, vanish, heldOpen)");
+                          "\" (known: failCommand, flipByte, stayBusy, romStayBusy, vanish, heldOpen)");
   }
 }
 

@@ -1,9 +1,7 @@
 // The flash chip of a scenario device: size, kinds, erase units, id answers
 // and the initial contents.
 
-#include <fstream>
-#include <iterator>
-
+#include "emulator/amic_flash.h"
 #include "emulator/flash_geometry.h"
 #include "emulator/hex_text.h"
 #include "emulator/scenario_reader.h"
@@ -42,101 +40,28 @@ void ReadId3Answers(const Json& value, FlashConfig& config, const Where& where) 
   }
 }
 
-std::vector<std::uint8_t> EmbeddedImage(const Where& where, const ScenarioOptions& options) {
-  std::optional<std::vector<std::uint8_t>> image;
-  if (options.embeddedImage) {
-    image = options.embeddedImage();
+std::vector<std::uint32_t> ReadSectorEraseUnits(const Json& value, const Where& where) {
+  if (!value.is_array()) {
+    where.Fail("expected an array of unit sizes");
   }
-  if (!image) {
-    where.Fail("this build has no embedded firmware image");
+  std::vector<std::uint32_t> units;
+  for (std::size_t i = 0; i < value.size(); ++i) {
+    units.push_back(ReadNumber(value[i], where[i]));
   }
-  return std::move(*image);
+  EraseGeometry alone;  // the map checked on its own, for a message that names it
+  alone.sectorEraseUnits = units;
+  if (!IsValidGeometry(alone)) {
+    where.Fail("each unit must be a power of two of at least 256 bytes that starts at a multiple of its size");
+  }
+  return units;
 }
 
-std::vector<std::uint8_t> ReadFile(const Json& value, const Where& where, const ScenarioOptions& options) {
-  const std::filesystem::path name = ReadString(value, where);
-  const std::filesystem::path path = name.is_absolute() ? name : options.baseDirectory / name;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    where.Fail("cannot read \"" + path.string() + "\"");
+void ReadAmicModel(const Json& value, FlashConfig& config, const Where& where) {
+  const auto model = static_cast<int>(ReadNumber(value, where, 0xFF));
+  if (!IsAmicModel(model)) {
+    where.Fail("expected 1, 3, 4 or 5, not " + std::to_string(model));
   }
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-// "embedded-modified" and {"embedded": true, "xor": {...}}: the embedded
-// image with one byte changed, so the device does not hold it yet.
-struct XorPatch {
-  std::uint32_t offset = 0;
-  std::uint8_t mask = 0xFF;
-};
-
-XorPatch ReadXor(const Json& value, const Where& where) {
-  CheckFields(ExpectObject(value, where), {"offset", "mask"}, where);
-  XorPatch patch;
-  if (value.contains("offset")) {
-    patch.offset = ReadNumber(value["offset"], where / "offset");
-  }
-  if (value.contains("mask")) {
-    patch.mask = static_cast<std::uint8_t>(ReadNumber(value["mask"], where / "mask", 0xFF));
-  }
-  return patch;
-}
-
-std::vector<std::uint8_t> Padded(std::vector<std::uint8_t> bytes, std::uint32_t size, const Where& where) {
-  if (bytes.size() > size) {
-    where.Fail("wrong size: " + std::to_string(bytes.size()) + " bytes do not fit a flash of " +
-               std::to_string(size) + " bytes");
-  }
-  bytes.resize(size, kErasedByte);
-  return bytes;
-}
-
-std::vector<std::uint8_t> Modified(std::vector<std::uint8_t> contents, const XorPatch& patch, const Where& where) {
-  if (patch.offset >= contents.size()) {
-    (where / "xor" / "offset").Fail("lies past the end of the flash");
-  }
-  contents[patch.offset] ^= patch.mask;
-  return contents;
-}
-
-std::vector<std::uint8_t> ReadContentsObject(const Json& value, std::uint32_t size, const Where& where,
-                                             const ScenarioOptions& options) {
-  if (value.contains("fill")) {
-    CheckFields(value, {"fill"}, where);
-    return std::vector<std::uint8_t>(size, ReadHex(value["fill"], where / "fill", 1)[0]);
-  }
-  if (value.contains("file")) {
-    CheckFields(value, {"file"}, where);
-    return Padded(ReadFile(value["file"], where / "file", options), size, where);
-  }
-  if (value.contains("embedded")) {
-    CheckFields(value, {"embedded", "xor"}, where);
-    if (!ReadBool(value["embedded"], where / "embedded")) {
-      (where / "embedded").Fail("must be true");
-    }
-    auto contents = Padded(EmbeddedImage(where, options), size, where);
-    return value.contains("xor") ? Modified(std::move(contents), ReadXor(value["xor"], where / "xor"), where)
-                                 : contents;
-  }
-  where.Fail("expected \"blank\", \"embedded\", \"embedded-modified\" or an object with fill, file or embedded");
-}
-
-std::vector<std::uint8_t> ReadContents(const Json& value, std::uint32_t size, const Where& where,
-                                       const ScenarioOptions& options) {
-  if (value.is_object()) {
-    return ReadContentsObject(value, size, where, options);
-  }
-  const std::string text = ReadString(value, where);
-  if (text == "blank") {
-    return {};
-  }
-  if (text == "embedded") {
-    return Padded(EmbeddedImage(where, options), size, where);
-  }
-  if (text == "embedded-modified") {
-    return Modified(Padded(EmbeddedImage(where, options), size, where), XorPatch{}, where);
-  }
-  where.Fail("unknown contents \"" + text + "\"");
+  UseAmicFlash(config, model);
 }
 
 void ReadGeometry(const Json& value, FlashConfig& config, const Where& where) {
@@ -149,6 +74,9 @@ void ReadGeometry(const Json& value, FlashConfig& config, const Where& where) {
   if (value.contains("blockSize")) {
     config.blockSize = ReadNumber(value["blockSize"], where / "blockSize");
   }
+  if (value.contains("sectorEraseUnits")) {
+    config.sectorEraseUnits = ReadSectorEraseUnits(value["sectorEraseUnits"], where / "sectorEraseUnits");
+  }
   if (!IsValidGeometry(config.Geometry())) {
     where.Fail("erase units must be powers of two of at least 256 bytes, the sector no larger than the block");
   }
@@ -158,12 +86,21 @@ void ReadGeometry(const Json& value, FlashConfig& config, const Where& where) {
 
 void ReadFlash(const Json& value, FlashConfig& config, const Where& where, const ScenarioOptions& options) {
   CheckFields(ExpectObject(value, where),
-              {"size", "reportedKind", "geometryKind", "sectorSize", "blockSize", "answers", "id3Answers", "contents"},
+              {"size", "reportedKind", "amicModel", "geometryKind", "sectorSize", "blockSize", "sectorEraseUnits",
+               "answers", "id3Answers", "contents"},
               where);
+  // The AMIC part first, so that the fields below can still change it.
+  if (value.contains("amicModel")) {
+    ReadAmicModel(value["amicModel"], config, where / "amicModel");
+  }
   if (value.contains("size")) {
     config.size = ReadNumber(value["size"], where / "size");
     if (!IsValidFlashSize(config.size)) {
       (where / "size").Fail("wrong size: must be a power of two from 4096 to 16777216");
+    }
+    // The preset's contents fit the new size: cut, or padded with erased bytes.
+    if (config.contents.size() > config.size) {
+      config.contents.resize(config.size);
     }
   }
   if (value.contains("reportedKind")) {

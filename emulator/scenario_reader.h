@@ -43,8 +43,16 @@ std::vector<std::uint8_t> ReadHex(const Json& value, const Where& where, std::si
 // Text of at most maxLength characters.
 std::string ReadText(const Json& value, const Where& where, std::size_t maxLength);
 
+// Memory contents: "blank", "embedded", "embedded-modified" or an object
+// with fill, file or embedded; padded with 0xFF to size (longer fails).
+// "blank" gives no bytes.
+std::vector<std::uint8_t> ReadContents(const Json& value, std::uint32_t size, const Where& where,
+                                       const ScenarioOptions& options);
+
 // Parts of a device, each filling in config from its member.
 void ReadFlash(const Json& flash, FlashConfig& config, const Where& where, const ScenarioOptions& options);
+// null or "absent" removes the ROM; an object makes or changes one.
+void ReadRom(const Json& rom, std::optional<RomConfig>& config, const Where& where, const ScenarioOptions& options);
 void ReadFaults(const Json& faults, FaultConfig& config, const Where& where);
 DeviceConfig ReadDevice(const Json& device, int index, const ScenarioOptions& options);
 

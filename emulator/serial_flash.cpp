@@ -12,7 +12,8 @@ constexpr std::uint32_t kLargestFlash = 1U << 24;
 
 std::chrono::milliseconds EraseTime(EraseUnit unit) {
   switch (unit) {
-    case EraseUnit::Sector: return FlashTiming::kSectorErase;
+    case EraseUnit::Sector:
+    case EraseUnit::MappedSector: return FlashTiming::kSectorErase;
     case EraseUnit::Block: return FlashTiming::kBlockErase;
     case EraseUnit::Chip: return FlashTiming::kChipErase;
   }
@@ -79,6 +80,14 @@ bool SerialFlash::EraseAndProgram(std::optional<EraseUnit> unit, std::uint32_t a
   return true;
 }
 
+bool SerialFlash::ProgramAndWait(std::uint32_t address, std::span<const std::uint8_t> data) {
+  if (Busy()) {
+    return false;
+  }
+  (void)ProgramNow(address, data);
+  return true;
+}
+
 void SerialFlash::Load(std::span<const std::uint8_t> contents) {
   if (contents.size() > cells_.size()) {
     throw std::invalid_argument("flash contents are larger than the flash");
@@ -86,14 +95,26 @@ void SerialFlash::Load(std::span<const std::uint8_t> contents) {
   std::fill(std::copy(contents.begin(), contents.end(), cells_.begin()), cells_.end(), kErasedByte);
 }
 
-std::chrono::milliseconds SerialFlash::EraseNow(EraseUnit unit, std::uint32_t address) {
+FlashRegion SerialFlash::RegionOf(EraseUnit unit, std::uint32_t address) const {
   const std::size_t size = cells_.size();
-  std::size_t length = size;
-  if (unit != EraseUnit::Chip) {
-    length = std::min<std::size_t>(unit == EraseUnit::Sector ? geometry_.sectorSize : geometry_.blockSize, size);
+  const std::size_t offset = Wrap(address);
+  switch (unit) {
+    case EraseUnit::Chip: return {.start = 0, .length = size};
+    case EraseUnit::MappedSector: {
+      const FlashRegion region = SectorEraseUnitAt(geometry_, offset);
+      return {.start = region.start, .length = std::min(region.length, size - region.start)};
+    }
+    case EraseUnit::Sector:
+    case EraseUnit::Block: break;
   }
-  const std::size_t start = Wrap(address) / length * length;
-  std::fill_n(cells_.begin() + static_cast<std::ptrdiff_t>(start), length, kErasedByte);
+  const std::uint32_t unitSize = unit == EraseUnit::Sector ? geometry_.sectorSize : geometry_.blockSize;
+  const std::size_t length = std::min<std::size_t>(unitSize, size);
+  return {.start = offset / length * length, .length = length};
+}
+
+std::chrono::milliseconds SerialFlash::EraseNow(EraseUnit unit, std::uint32_t address) {
+  const FlashRegion region = RegionOf(unit, address);
+  std::fill_n(cells_.begin() + static_cast<std::ptrdiff_t>(region.start), region.length, kErasedByte);
   return EraseTime(unit);
 }
 

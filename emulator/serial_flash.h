@@ -3,7 +3,7 @@
 //
 // - Erased bytes read 0xFF; programming only clears bits (new = old AND data).
 // - Erase works on the chip's own geometry: the sector or block that contains
-//   the address, or the whole chip.
+//   the address, the unit of the sector-erase map, or the whole chip.
 // - Every erase or program leaves the chip busy for a while of the shared
 //   virtual time (FlashTiming). While busy, the status byte has bit 0 set,
 //   erase and program instructions are ignored (as a real chip ignores them
@@ -33,7 +33,9 @@ struct FlashTiming {
   static constexpr std::size_t kProgramPage = 256;
 };
 
-enum class EraseUnit { Sector, Block, Chip };
+// Sector and Block: the uniform units of the block write's modes.
+// MappedSector: the unit of the sector-erase map (FF 04 14).
+enum class EraseUnit { Sector, Block, MappedSector, Chip };
 
 inline constexpr std::uint8_t kStatusBusy = 0x01;
 inline constexpr std::uint8_t kErasedByte = 0xFF;
@@ -62,6 +64,9 @@ class SerialFlash {
   // One controller-driven sequence: erase (when given), wait, program. The
   // busy time is the sum of both.
   bool EraseAndProgram(std::optional<EraseUnit> unit, std::uint32_t address, std::span<const std::uint8_t> data);
+  // Programs as a controller that sends the data page by page and waits for
+  // the chip after each page: the chip is ready again when the call returns.
+  bool ProgramAndWait(std::uint32_t address, std::span<const std::uint8_t> data);
 
   // A chip that never leaves write-in-progress.
   void SetStuckBusy(bool stuck) { stuckBusy_ = stuck; }
@@ -73,6 +78,7 @@ class SerialFlash {
   void Load(std::span<const std::uint8_t> contents);
 
  private:
+  FlashRegion RegionOf(EraseUnit unit, std::uint32_t address) const;
   std::chrono::milliseconds EraseNow(EraseUnit unit, std::uint32_t address);
   std::chrono::milliseconds ProgramNow(std::uint32_t address, std::span<const std::uint8_t> data);
   std::size_t Wrap(std::uint64_t address) const { return static_cast<std::size_t>(address % cells_.size()); }

@@ -6,11 +6,13 @@
 #include <array>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 
 #include "device/commands.h"
 #include "emulator/emulated_discovery.h"
 #include "emulator/hex_text.h"
+#include "emulator/preset_contents.h"
 #include "emulator/scenario.h"
 #include "tests/emulator/emulator_fixture.h"
 
@@ -121,6 +123,51 @@ TEST(ScenarioTest, PlainDisksAndFaults) {
   EXPECT_TRUE(faults.stayBusy);
   EXPECT_EQ(faults.vanishAfter, 7);
   EXPECT_TRUE(faults.heldOpen);
+}
+
+TEST(ScenarioTest, RomsAndAmicParts) {
+  const Scenario scenario = ParseScenario(R"({"devices": [
+      {"path": "a", "preset": "QR40612", "faults": [{"kind": "romStayBusy"}],
+       "rom": {"type": "PMC OM39LV512", "a1Chip": true, "contents": {"fill": "00"}}},
+      {"path": "b", "preset": "QRS642", "rom": {"type": 2}},
+      {"path": "c", "preset": "QR40612-R", "rom": null},
+      {"path": "d", "preset": "QR40611", "flash": {"amicModel": 5}},
+      {"path": "e", "preset": "QR40611",
+       "flash": {"amicModel": "3", "answers": {"AB": "FF FF FF 37"}, "sectorEraseUnits": [65536]}},
+      {"path": "f", "preset": "QR40611", "flash": {"size": 32768}}]})",
+                                          {});
+  const DeviceConfig& a = scenario.devices.at(0);
+  ASSERT_TRUE(a.rom);
+  EXPECT_EQ(a.rom->type, 1);
+  EXPECT_TRUE(a.rom->a1Chip);
+  EXPECT_EQ(a.rom->contents, std::vector<std::uint8_t>(65536, 0x00));
+  EXPECT_TRUE(a.faults.romStayBusy);
+  const DeviceConfig& b = scenario.devices.at(1);
+  ASSERT_TRUE(b.rom) << "a device without a ROM in its preset gets one";
+  EXPECT_EQ(b.rom->type, 2);
+  EXPECT_FALSE(b.rom->a1Chip);
+  EXPECT_TRUE(b.rom->contents.empty());
+  EXPECT_FALSE(scenario.devices.at(2).rom);
+
+  const FlashConfig& d = scenario.devices.at(3).flash;
+  EXPECT_EQ(d.answers, (std::map<std::uint8_t, std::vector<std::uint8_t>>{{0x9F, {0x7F, 0x37, 0x20, 0x10}}}));
+  EXPECT_EQ(d.geometryKind, 7);
+  EXPECT_EQ(d.sectorEraseUnits, (std::vector<std::uint32_t>{4096, 4096, 8192, 16384, 32768}));
+  const FlashConfig& e = scenario.devices.at(4).flash;
+  EXPECT_EQ(e.answers.at(0x9F), (std::vector<std::uint8_t>{0x7F, 0x37, 0x20, 0x11}));
+  EXPECT_EQ(e.answers.at(0xAB), (std::vector<std::uint8_t>{0xFF, 0xFF, 0xFF, 0x37})) << "fields after the model win";
+  EXPECT_EQ(e.sectorEraseUnits, std::vector<std::uint32_t>{65536});
+  EXPECT_EQ(scenario.devices.at(5).flash.contents, OlderFirmware(32768)) << "the preset's contents, cut";
+
+  qfw::test::ManualClock clock;
+  EmulatedBus bus(clock);
+  Install(scenario, bus);
+  ASSERT_NE(bus.Find("a")->Rom(), nullptr);
+  EXPECT_EQ(bus.Find("a")->Rom()->Type(), 1);
+  EXPECT_TRUE(bus.Find("a")->Rom()->Busy());
+  EXPECT_TRUE(bus.Find("a")->RunsFromInternalRom());
+  EXPECT_EQ(bus.Find("c")->Rom(), nullptr);
+  EXPECT_EQ(bus.Find("f")->Flash().Size(), 32768U);
 }
 
 TEST(ScenarioTest, PresetDecidesBridgeUnlessOverridden) {
@@ -252,7 +299,24 @@ INSTANTIATE_TEST_SUITE_P(
         ErrorCase{"NoEmbeddedImage", R"("flash": {"contents": "embedded"})",
                   "device 0: flash.contents: this build has no embedded firmware image"},
         ErrorCase{"FaultCount", R"("faults": [{"kind": "failCommand", "prefix": "df", "nth": 0}])",
-                  "device 0: faults[0].nth: must be at least 1"}),
+                  "device 0: faults[0].nth: must be at least 1"},
+        ErrorCase{"AmicModel", R"("flash": {"amicModel": 2})",
+                  "device 0: flash.amicModel: expected 1, 3, 4 or 5, not 2"},
+        ErrorCase{"SectorEraseUnitsMisaligned", R"("flash": {"sectorEraseUnits": [4096, 8192]})",
+                  "device 0: flash.sectorEraseUnits: each unit must be a power of two"},
+        ErrorCase{"SectorEraseUnitsNotAnArray", R"("flash": {"sectorEraseUnits": 4096})",
+                  "device 0: flash.sectorEraseUnits: expected an array"},
+        ErrorCase{"RomTypeNumber", R"("rom": {"type": 3})",
+                  "device 0: rom.type: expected 0, 1, 2 or a type name (\"ATMELAT 49BV512\", \"PMC OM39LV512\", "
+                  "\"SST SST39LF512\"), not 3"},
+        ErrorCase{"RomTypeName", R"("rom": {"type": "SST39LF512"})", "device 0: rom.type: expected 0, 1, 2"},
+        ErrorCase{"RomField", R"("rom": {"size": 65536})", "device 0: rom.size: unknown field"},
+        ErrorCase{"RomNotAnObject", R"("rom": true)", "device 0: rom: expected an object"},
+        ErrorCase{"RomA1Chip", R"("rom": {"a1Chip": "yes"})", "device 0: rom.a1Chip: expected true or false"},
+        ErrorCase{"RomContents", R"("rom": {"contents": "embedded"})",
+                  "device 0: rom.contents: this build has no embedded firmware image"},
+        ErrorCase{"RomStayBusyWithoutARom", R"("faults": [{"kind": "romStayBusy"}])",
+                  "device 0: faults: romStayBusy needs a device with a ROM"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ScenarioTest, EmbeddedImageProviderThatHasNone) {
@@ -298,6 +362,29 @@ TEST_F(ExampleScenarioTest, TwoBridges) {
   std::array<std::uint8_t, 40> inquiry{};
   ASSERT_TRUE(Inquiry(t, "/dev/sg0", inquiry));
   EXPECT_EQ(std::string(inquiry.begin() + 8, inquiry.begin() + 16), "ATA     ");
+}
+
+TEST_F(ExampleScenarioTest, RomBridges) {
+  Load("rom-bridge.json");
+  const EmulatedBridge& family2 = *bus.Find("/dev/sg1");
+  ASSERT_NE(family2.Rom(), nullptr);
+  EXPECT_EQ(family2.Rom()->Type(), 0);
+  EXPECT_FALSE(family2.RunsFromInternalRom());
+  EXPECT_TRUE(std::ranges::equal(family2.Rom()->Contents(), OlderFirmware(kRomSize)));
+  const EmulatedBridge& family18 = *bus.Find("/dev/sg2");
+  ASSERT_NE(family18.Rom(), nullptr);
+  EXPECT_EQ(family18.Rom()->Type(), 1);
+  EXPECT_TRUE(family18.RunsFromInternalRom());
+  EXPECT_EQ(family18.Rom()->Contents()[0], 0xFF);
+}
+
+TEST_F(ExampleScenarioTest, SerialFlashFamilies) {
+  Load("family6.json");
+  EXPECT_TRUE(std::ranges::equal(bus.Find(kPath)->Flash().Contents(), NvramAndFirmware(65536)));
+  EXPECT_EQ(bus.Find(kPath)->Config().flash.sectorEraseUnits, std::vector<std::uint32_t>{32768});
+  const Scenario amic = LoadScenario(fs::path(QFW_SCENARIO_DIR) / "amic-flash.json", {});
+  EXPECT_EQ(amic.devices.at(0).flash.answers.at(0x9F), (std::vector<std::uint8_t>{0x7F, 0x37, 0x20, 0x10}));
+  EXPECT_EQ(amic.devices.at(1).flash.answers.at(0x9F), (std::vector<std::uint8_t>{0x7F, 0x37, 0x20, 0x20}));
 }
 
 TEST_F(ExampleScenarioTest, FaultsAndAlreadyUpdatedLoad) {

@@ -16,6 +16,8 @@ using namespace std::chrono_literals;
 
 constexpr std::uint32_t kSize = 0x40000;  // 256 KiB: room for several blocks
 
+const std::vector<std::uint8_t> kChunkOfZeros(4096, 0x00);
+
 class SerialFlashTest : public ::testing::Test {
  protected:
   SerialFlash Make(int kind) { return SerialFlash(kSize, GeometryOfKind(kind), clock); }
@@ -84,6 +86,37 @@ TEST_F(SerialFlashTest, GeometryOverrideDecidesTheEraseUnit) {
   flash.Load(std::vector<std::uint8_t>(kSize, 0x00));
   ASSERT_TRUE(flash.Erase(EraseUnit::Sector, 0x3000));
   EXPECT_EQ(ErasedRange(flash), std::make_pair(std::size_t{0x2000}, std::size_t{0x4000}));
+}
+
+TEST_F(SerialFlashTest, SectorEraseCommandFollowsTheChipsMap) {
+  // A bottom-boot part: 4K 4K 8K 16K boot sectors, then 32 KiB units.
+  const EraseGeometry bootSectors{.sectorSize = 0x1000, .blockSize = 0x10000,
+                                  .sectorEraseUnits = {0x1000, 0x1000, 0x2000, 0x4000, 0x8000}};
+  const std::pair<std::uint32_t, std::pair<std::size_t, std::size_t>> cases[] = {
+      {0x00800, {0x00000, 0x01000}}, {0x01FFF, {0x01000, 0x02000}}, {0x03000, {0x02000, 0x04000}},
+      {0x07000, {0x04000, 0x08000}}, {0x0F000, {0x08000, 0x10000}}, {0x23456, {0x20000, 0x28000}},
+      {kSize + 0x1000, {0x01000, 0x02000}}};
+  for (const auto& [address, range] : cases) {
+    SerialFlash flash(kSize, bootSectors, clock);
+    flash.Load(std::vector<std::uint8_t>(kSize, 0x00));
+    ASSERT_TRUE(flash.Erase(EraseUnit::MappedSector, address));
+    EXPECT_EQ(ErasedRange(flash), range) << std::hex << address;
+    EXPECT_EQ(flash.Status(), kStatusBusy);
+    clock.Advance(40ms);
+    EXPECT_FALSE(flash.Busy());
+  }
+  SerialFlash uniform = Programmed(1);  // no map: the sector
+  ASSERT_TRUE(uniform.Erase(EraseUnit::MappedSector, 0x5000));
+  EXPECT_EQ(ErasedRange(uniform), std::make_pair(std::size_t{0x5000}, std::size_t{0x6000}));
+}
+
+TEST_F(SerialFlashTest, ProgramAndWaitLeavesTheChipReady) {
+  SerialFlash flash = Make(6);
+  ASSERT_TRUE(flash.ProgramAndWait(0, kChunkOfZeros));
+  EXPECT_FALSE(flash.Busy());
+  EXPECT_EQ(flash.Contents()[4095], 0x00);
+  ASSERT_TRUE(flash.Erase(EraseUnit::Sector, 0));
+  EXPECT_FALSE(flash.ProgramAndWait(0, kChunkOfZeros)) << "an erase still runs";
 }
 
 struct BusyCase {
@@ -163,6 +196,11 @@ TEST_F(SerialFlashTest, RefusesImpossibleChips) {
   EXPECT_THROW(SerialFlash(1000, GeometryOfKind(6), clock), std::invalid_argument);
   EXPECT_THROW(SerialFlash(kSize, EraseGeometry{.sectorSize = 0x10000, .blockSize = 0x1000}, clock),
                std::invalid_argument);
+  EXPECT_THROW(SerialFlash(kSize, EraseGeometry{.sectorEraseUnits = {0x1000, 0x2000}}, clock),
+               std::invalid_argument)
+      << "an 8 KiB unit at 4 KiB";
+  EXPECT_THROW(SerialFlash(kSize, EraseGeometry{.sectorEraseUnits = {0x1000, 0x3000}}, clock), std::invalid_argument)
+      << "12 KiB";
   EXPECT_THROW(GeometryOfKind(11), std::out_of_range);
   SerialFlash flash = Make(6);
   EXPECT_THROW(flash.Load(std::vector<std::uint8_t>(kSize + 1)), std::invalid_argument);
