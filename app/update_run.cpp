@@ -4,6 +4,7 @@
 
 #include "app/config_merge.h"
 #include "device/commands.h"
+#include "device/flash_identification.h"
 #include "flash/chunked_transfer.h"
 #include "flash/embedded_image.h"
 #include "flash/family10_fallback.h"
@@ -55,6 +56,19 @@ bool ReadMemoryBit(Transport& transport, const std::string& path) {
   return CmdReadMemory(transport, path, memory, kMemoryBitAddress) && (memory[0] & kMemoryBitMask) != 0;
 }
 
+// The device's family-10 ConfigBlock, read with the commands its firmware
+// takes: a controller without the block commands answers them without data,
+// so its block is read with the older flash read.
+bool ReadConfigBlock10(const Context& context, const std::string& path, bool blockCommands,
+                       std::span<std::uint8_t, kConfigSize10> block) {
+  if (blockCommands) {
+    return ReadFlash(context, path, kConfigAddress10, block);
+  }
+  WaitFlashReady(context, path);
+  return CmdFlashRead(context.transport, path, kConfigAddress10, block) &&
+         context.transport.LastResult().transferred == block.size();
+}
+
 // The embedded image is looked for first: without one nothing else is sent
 // but reads.
 UpdateOutcome Update10(const Context& context, const TransferSettings& settings, const std::string& path,
@@ -66,11 +80,12 @@ UpdateOutcome Update10(const Context& context, const TransferSettings& settings,
   const bool useBlockCommands = ProbeBlockCommandSupport(context.transport, path, kFamilyQrs641);
   CmdPrepareFlash(context.transport, path);
   const bool memoryBit = ReadMemoryBit(context.transport, path);
-  if (!ReadFlash(context, path, kConfigAddress10, deviceBlock)) {
+  const bool blockPath = useBlockCommands || revision == kBlockCommandRevision;
+  if (!ReadConfigBlock10(context, path, blockPath, deviceBlock)) {
     return Failed(outcome, UpdateFailure::ConfigBlockUnreadable);
   }
   const auto block = MergeFamily10Block(deviceBlock, imageBlock, memoryBit);
-  if (useBlockCommands || revision == kBlockCommandRevision) {
+  if (blockPath) {
     return Programmed(outcome, UpdateProcedure::Family10Block, block,
                       ProgramFamily10Image(context, path, true, true, block));
   }

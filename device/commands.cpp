@@ -149,10 +149,11 @@ bool CmdReadMemory(Transport& t, const std::string& path, std::span<std::uint8_t
   return In(t, path, cdb, buffer);
 }
 
-bool CmdReadFlashBlock(Transport& t, const std::string& path, std::uint32_t address, std::span<std::uint8_t> buffer) {
+TransferResult CmdReadFlashBlock(Transport& t, const std::string& path, std::uint32_t address,
+                                 std::span<std::uint8_t> buffer) {
   Cdb cdb = BlockCdb(kBlockReadFlags, buffer.size(), kReadFlashBlock);
   PutBe24(std::span(cdb).subspan<8, 3>(), address);
-  return In(t, path, cdb, buffer);
+  return t.SendCommandIn(path, cdb, buffer);
 }
 
 bool CmdWriteFlashBlock(Transport& t, const std::string& path, std::uint32_t address,

@@ -47,7 +47,9 @@ bool CmdModeLeave(Transport& t, const std::string& path);
 // The result carries the transferred length.
 TransferResult CmdReadIdentify(Transport& t, const std::string& path, std::span<std::uint8_t, 2> buffer);
 bool CmdReadMemory(Transport& t, const std::string& path, std::span<std::uint8_t> buffer, std::uint32_t address);
-bool CmdReadFlashBlock(Transport& t, const std::string& path, std::uint32_t address, std::span<std::uint8_t> buffer);
+// The result carries the transferred length.
+TransferResult CmdReadFlashBlock(Transport& t, const std::string& path, std::uint32_t address,
+                                 std::span<std::uint8_t> buffer);
 bool CmdWriteFlashBlock(Transport& t, const std::string& path, std::uint32_t address,
                         std::span<const std::uint8_t> data, std::uint8_t writeMode);
 

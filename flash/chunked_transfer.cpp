@@ -86,7 +86,11 @@ bool ReadFlash(const Context& context, const std::string& path, std::uint32_t ad
   for (std::size_t offset = 0; offset < buffer.size();) {
     const auto chunk = buffer.subspan(offset, std::min<std::size_t>(buffer.size() - offset, TransferChunkSize));
     WaitFlashReady(context, path);
-    result = CmdReadFlashBlock(context.transport, path, address + static_cast<std::uint32_t>(offset), chunk);
+    // A controller whose firmware lacks the block commands completes the
+    // request without data; only a whole chunk counts as read.
+    const TransferResult read =
+        CmdReadFlashBlock(context.transport, path, address + static_cast<std::uint32_t>(offset), chunk);
+    result = read.ok && read.transferred == chunk.size();
     if (!result) {
       // Whatever a failed command left behind is not flash content.
       std::ranges::fill(chunk, 0);

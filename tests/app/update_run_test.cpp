@@ -215,6 +215,29 @@ TEST_F(UpdateRunTest, Family10WithTheLegacyCommands) {
   EXPECT_EQ(FlashBytes(bridge, 0, kFlashImageSize), expected);
 }
 
+TEST_F(UpdateRunTest, Family10LegacyKeepsTheDevicesOwnConfigBytes) {
+  // Without the block commands the device's block is read with the older
+  // flash read; a block read would come back empty and wipe its identity.
+  EmbedFamily10();
+  const ByteVector image = Family10Image();
+  ByteVector old = Pattern(kFlashImageSize, 0x33);
+  old[126] = 'Q';
+  old[127] = 'R';
+  auto& bridge = AddDevice(kPath, "QRS641", [&](emu::DeviceConfig& c) {
+    c.blockCommands = false;
+    c.flash.contents = old;
+  });
+  workflow_.Construct();
+  workflow_.EraseButtonClick();
+  ExpectPowerCycleDisplay();
+  std::array<std::uint8_t, kConfigSize10> deviceBlock{}, imageBlock{};
+  std::copy_n(old.begin(), kConfigSize10, deviceBlock.begin());
+  std::copy_n(image.begin(), kConfigSize10, imageBlock.begin());
+  const auto merged = MergeFamily10Block(deviceBlock, imageBlock, false);
+  EXPECT_EQ(FlashBytes(bridge, 0, kConfigSize10), ByteVector(merged.begin(), merged.end()));
+  EXPECT_EQ(FlashBytes(bridge, 0, 4)[0], old[0]) << "position 0 is the device's own";
+}
+
 TEST_F(UpdateRunTest, Family10Revision9TakesTheBlockCommandsUnprobed) {
   EmbedFamily10();
   AddDevice(kPath, "QRS641", [](emu::DeviceConfig& c) {

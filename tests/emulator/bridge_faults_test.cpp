@@ -24,7 +24,7 @@ TEST_F(FaultTest, FailsTheNthMatchingCommandForCountMatches) {
   std::vector<bool> results;
   for (int i = 0; i < 4; ++i) {
     ASSERT_TRUE(CmdFlashStatus(t, kPath, status));  // does not match: not counted
-    results.push_back(CmdReadFlashBlock(t, kPath, 0, data));
+    results.push_back(CmdReadFlashBlock(t, kPath, 0, data).ok);
     if (!results.back()) {
       EXPECT_TRUE(t.LastResult().opened);
       EXPECT_EQ(t.LastResult().error, TransportError::Io);

@@ -288,3 +288,31 @@ TEST(ReadFlash, BytesOfAFailedChunkAreNotPassedOn) {
 
 }  // namespace
 }  // namespace qfw
+
+namespace qfw {
+namespace {
+
+TEST(ReadFlash, ChunkAnsweredWithoutDataIsNotRead) {
+  // A controller without the block commands completes the request (CHECK
+  // CONDITION) but moves nothing: that is no read, not a chunk of zeros.
+  test::FlashBench bench;
+  bench.driver.SetHandler([](const test::RecordedRequest& r, std::span<std::uint8_t>) {
+    return test::Completed(r.cdb[0] == 0xDF ? 0 : r.length);
+  });
+  Bytes destination(256, 0xEE);
+  EXPECT_FALSE(ReadFlash(bench.context, bench.path, 0xC000, destination));
+  EXPECT_EQ(destination, Bytes(256, 0x00));
+}
+
+TEST(ReadFlash, ShortChunkFailsTheRead) {
+  test::FlashBench bench;
+  bench.driver.SetHandler([](const test::RecordedRequest& r, std::span<std::uint8_t>) {
+    return test::Completed(r.cdb[0] == 0xDF ? r.length - 512 : r.length);
+  });
+  Bytes destination(65536);
+  EXPECT_FALSE(ReadFlash(bench.context, bench.path, 0, destination));
+  EXPECT_EQ(test::Reads(bench.driver).size(), 1u);
+}
+
+}  // namespace
+}  // namespace qfw
