@@ -6,6 +6,8 @@
 
 #include "app/device_events.h"
 #include "device/commands.h"
+#include "legacy/firmware_file_match.h"
+#include "legacy/panel_procedures.h"
 
 namespace qfw {
 namespace {
@@ -21,10 +23,36 @@ constexpr std::string_view kAutoResetText = "QRS642 Auto reset, Please wait devi
 constexpr std::string_view kFileMismatchText = "The firmware file seems not match this chip!";
 constexpr std::string_view kMessageCaption = "Message";
 constexpr int kRunStartProgress = 20;
+constexpr std::string_view kRunDebugText = "Update Btn Press\n";
+constexpr std::uint8_t kFamilyOfSizeChoice = 4;
+constexpr std::uint8_t kFamilyWithNvram = 6;
 
 bool StartsRescan(std::uint32_t code) {
   return code == kDeviceArrival || code == kDeviceRemoveComplete || (code & 0x2) != 0;
 }
+
+// The panel as drawn, before the window hands over its own: the program
+// changes no box, the lists name no item.
+class DesignPanel final : public PanelView {
+ public:
+  explicit DesignPanel(WindowView& view) : view_(view) {}
+  void SetChecked(Control, bool) override {}
+  void SetEditText(Control edit, std::string_view text) override { view_.SetText(edit, text); }
+  int SelectedItem(Control) const override { return -1; }
+
+ private:
+  WindowView& view_;
+};
+
+class CancelledDialog final : public FileDialog {
+ public:
+  std::string InitialDirectory() const override { return directory_; }
+  void SetInitialDirectory(const std::string& directory) override { directory_ = directory; }
+  std::optional<std::string> Execute() override { return std::nullopt; }
+
+ private:
+  std::string directory_;
+};
 
 }  // namespace
 
@@ -54,7 +82,11 @@ FwToolWorkflow::FwToolWorkflow(const Context& context, DeviceDiscovery& discover
       progress_(view),
       host_{context.host.clock, context.host.messages, context.host.debug, context.host.pump, progress_,
             context.host.resources},
-      context_{context.transport, host_} {}
+      context_{context.transport, host_},
+      designPanel_(std::make_unique<DesignPanel>(view)),
+      cancelledDialog_(std::make_unique<CancelledDialog>()),
+      panel_(designPanel_.get()),
+      dialog_(cancelledDialog_.get()) {}
 
 void FwToolWorkflow::Construct() {
   state_.EraseOnlyFlag = view_.IsChecked(Control::EraseOnlyCheck) ? 1 : 0;
@@ -335,5 +367,112 @@ void FwToolWorkflow::Destroy() {
 }
 
 void FwToolWorkflow::StepProgress(int step) { qfw::StepProgress(view_, step); }
+
+// ---- Developer panel ----------------------------------------------------------
+
+void FwToolWorkflow::UsePanel(PanelView& panel, FileDialog& dialog, std::string programDirectory) {
+  panel_ = &panel;
+  dialog_ = &dialog;
+  programDirectory_ = std::move(programDirectory);
+}
+
+// Clearing the other box raises its click, so this handler runs nested for
+// it before going on.
+void FwToolWorkflow::EraseOnlyCheckClick(int senderTag) {
+  const std::uint8_t family = ChipFamilyOf(state_.CurrentChipId);
+  if (senderTag == kEraseOnlyCheckTag) {
+    if (family == kFamilyWithNvram) view_.SetVisible(Control::NVRAMCheck, true);
+    if (view_.IsChecked(Control::EraseOnlyCheck)) panel_->SetChecked(Control::BackupFWCheckBox, false);
+  } else if (senderTag == kBackupFWCheckBoxTag) {
+    if (view_.IsChecked(Control::BackupFWCheckBox)) panel_->SetChecked(Control::EraseOnlyCheck, false);
+  }
+  ShowSizeChoice(family);
+  state_.EraseOnlyFlag = view_.IsChecked(Control::EraseOnlyCheck) ? 1 : 0;
+  OfferRun(family);
+}
+
+// The firmware size matters to the erase-only and backup procedures of
+// family 4 only.
+void FwToolWorkflow::ShowSizeChoice(std::uint8_t family) {
+  const bool offered = family == kFamilyOfSizeChoice &&
+                       (view_.IsChecked(Control::EraseOnlyCheck) || view_.IsChecked(Control::BackupFWCheckBox));
+  view_.SetEnabled(Control::FwSizeCheck, offered);
+  view_.SetVisible(Control::FwSizeCheck, offered);
+  view_.SetVisible(Control::FwSizeLable, offered);
+}
+
+// Erase-only needs a device; programming needs a device and a firmware file
+// that fits it (a file that does not is not reported here); a backup is
+// offered even without a device.
+void FwToolWorkflow::OfferRun(std::uint8_t family) {
+  const bool eraseOnly = view_.IsChecked(Control::EraseOnlyCheck);
+  const bool device = state_.PathCount != 0 && family != kFamilyUnknown;
+  const auto fileFits = [&] {
+    const std::string fileName = view_.Text(Control::FwFilenameEdit);
+    return !fileName.empty() && MatchFirmwareFile(fileName, state_.CurrentChipId, host_.messages);
+  };
+  view_.SetEnabled(Control::FwFilenameEdit, !eraseOnly);
+  const bool run = (device && (eraseOnly || fileFits())) || view_.IsChecked(Control::BackupFWCheckBox);
+  view_.SetEnabled(Control::UpdateBtn, run);
+}
+
+void FwToolWorkflow::LoadBtnClick() { BrowseInto(Control::FwFilenameEdit); }
+
+void FwToolWorkflow::BackupBtnClick() { BrowseInto(Control::BackupFileEdit); }
+
+// A firmware file set here is checked by the details refresh that its
+// field's change starts; Run is offered whatever that decided.
+void FwToolWorkflow::BrowseInto(Control field) {
+  view_.SetText(Control::StatusEdit, "");
+  if (dialog_->InitialDirectory().empty()) dialog_->SetInitialDirectory(programDirectory_);
+  const std::optional<std::string> chosen = dialog_->Execute();
+  if (!chosen) return;
+  panel_->SetEditText(field, *chosen);
+  view_.SetEnabled(Control::UpdateBtn, true);
+}
+
+// A list whose edit field names no item keeps the setting as it is.
+void FwToolWorkflow::FwSizeCheckChange() {
+  if (const auto size = SizeOfItem(kFirmwareSizeChoices, panel_->SelectedItem(Control::FwSizeCheck))) {
+    state_.Settings.firmwareSize = *size;
+  }
+}
+
+void FwToolWorkflow::FwPgSizeCheckChange() {
+  if (const auto size = SizeOfItem(kPageSizeChoices, panel_->SelectedItem(Control::FwPgSizeCheck))) {
+    state_.Settings.transferPageSize = *size;
+  }
+}
+
+// The procedures let window events run; a rescan or a close asked for
+// meanwhile waits for the procedure's end, like those during an update run.
+void FwToolWorkflow::UpdateBtnClick() {
+  if (busy_) return;
+  view_.SetEnabled(Control::UpdateBtn, false);
+  host_.debug.Write(kRunDebugText);
+  const std::uint8_t family = ChipFamilyOf(state_.CurrentChipId);
+  const int selected = view_.SelectedDeviceListItem();
+  view_.SetText(Control::StatusEdit, "");
+  if (selected >= 0 && static_cast<std::size_t>(selected) < state_.DeviceTable.size()) {
+    const std::string path = state_.DeviceTable[static_cast<std::size_t>(selected)].Path;
+    BusyScope scope(*this);
+    RunPanelProcedure(context_, ReadPanelChoices(), path, family);
+  }
+  if (RunDeferred()) return;
+  view_.SetEnabled(Control::UpdateBtn, true);
+}
+
+PanelChoices FwToolWorkflow::ReadPanelChoices() const {
+  return PanelChoices{
+      .settings = state_.Settings,
+      .eraseOnly = state_.EraseOnlyFlag != 0,
+      .rdVersion = view_.IsChecked(Control::RdCheckBox),
+      .backupOnly = view_.IsChecked(Control::BackupFWCheckBox),
+      .a1Chip = view_.IsChecked(Control::A1ChipCheck),
+      .backupFileName = view_.Text(Control::BackupFileEdit),
+      .amicModel = state_.AmicModel,
+      .romType = panel_->SelectedItem(Control::FlashTypeList),
+  };
+}
 
 }  // namespace qfw

@@ -15,9 +15,13 @@
 
 #include <chrono>
 #include <cstdint>
+#include <memory>
+#include <string>
 
 #include "app/device_details.h"
 #include "app/device_scan.h"
+#include "app/file_dialog.h"
+#include "app/panel_view.h"
 #include "app/step_progress.h"
 #include "app/timer_service.h"
 #include "app/update_run.h"
@@ -25,6 +29,7 @@
 #include "app/window_view.h"
 #include "device/context.h"
 #include "device/discovery.h"
+#include "legacy/panel_choices.h"
 
 namespace qfw {
 
@@ -32,6 +37,9 @@ inline constexpr int kRescanTimerId = 101;
 inline constexpr std::chrono::milliseconds kRescanDelayAfterArrival{1200};
 inline constexpr std::chrono::milliseconds kRescanDelay{200};
 inline constexpr int kDeveloperPanelHeight = 129;
+// The tags by which EraseOnlyCheckClick tells its two boxes apart.
+inline constexpr int kEraseOnlyCheckTag = 0;
+inline constexpr int kBackupFWCheckBoxTag = 1;
 
 class FwToolWorkflow {
  public:
@@ -67,6 +75,27 @@ class FwToolWorkflow {
   // vendor mode by the last scan.
   void Destroy();
 
+  // ---- The developer panel (hidden in the window as laid out) ----
+
+  // The panel's own events and its file dialog. Until they are given, no
+  // box is changed by the program, the lists name no item (the settings
+  // stay) and the dialog is always cancelled. programDirectory is the
+  // running program's folder with its trailing separator.
+  void UsePanel(PanelView& panel, FileDialog& dialog, std::string programDirectory);
+  // Click of EraseOnlyCheck (tag 0) or BackupFWCheckBox (tag 1), also when
+  // the program changed the box: keeps the two exclusive and sets the size
+  // choice, EraseOnlyFlag and whether Run is offered.
+  void EraseOnlyCheckClick(int senderTag);
+  // Load File and Browse: the dialog's choice into FwFilenameEdit or
+  // BackupFileEdit; Run is then offered.
+  void LoadBtnClick();
+  void BackupBtnClick();
+  // The size lists' changes: FirmwareSizeSetting and TransferPageSize.
+  void FwSizeCheckChange();
+  void FwPgSizeCheckChange();
+  // Run: the procedure of the selected device's family.
+  void UpdateBtnClick();
+
   // Advances the progress bar while it is shown.
   void StepProgress(int step);
 
@@ -91,6 +120,10 @@ class FwToolWorkflow {
   // Runs what was asked for while an operation was under way; true when
   // that closed the window.
   bool RunDeferred();
+  void ShowSizeChoice(std::uint8_t family);
+  void OfferRun(std::uint8_t family);
+  void BrowseInto(Control field);
+  PanelChoices ReadPanelChoices() const;
 
   WindowView& view_;
   TimerService& timers_;
@@ -99,6 +132,12 @@ class FwToolWorkflow {
   Host host_;
   Context context_;
   WindowState state_;
+
+  std::unique_ptr<PanelView> designPanel_;
+  std::unique_ptr<FileDialog> cancelledDialog_;
+  PanelView* panel_;
+  FileDialog* dialog_;
+  std::string programDirectory_;
 
   bool busy_ = false;
   bool rescanDeferred_ = false;

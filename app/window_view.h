@@ -38,6 +38,12 @@ enum class Control {
   UpdateBtn,
   FwSizeCheck,
   FwSizeLable,
+  BackupFWCheckBox,
+  BackupBtn,
+  LoadBtn,
+  FwPgSizeCheck,
+  Label1,
+  BackupFileEdit,
 };
 
 enum class TextColour { WindowText, Black, Red };

@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QScreen>
@@ -25,15 +26,24 @@ QWidget& PrepareWindow(QWidget& window) {
   return window;
 }
 
+// The running program's folder, where the panel's file dialog first opens.
+std::string ProgramDirectory() { return QCoreApplication::applicationDirPath().toStdString() + "/"; }
+
 }  // namespace
 
-TQ61xFwTool::TQ61xFwTool(const Context& context, DeviceDiscovery& discovery, TimerService* timers)
-    : QWidget(nullptr, kWindowFlags), controls_(PrepareWindow(*this)), view_(*this, controls_) {
+TQ61xFwTool::TQ61xFwTool(const Context& context, DeviceDiscovery& discovery, TimerService* timers,
+                         FileDialog* dialog)
+    : QWidget(nullptr, kWindowFlags), controls_(PrepareWindow(*this)), view_(*this, controls_), panel_(controls_) {
   if (!timers) {
     ownTimers_ = std::make_unique<QtTimerService>([this](int id) { TimerExpired(id); });
     timers = ownTimers_.get();
   }
+  if (!dialog) {
+    ownDialog_ = std::make_unique<QtFileDialog>(*this);
+    dialog = ownDialog_.get();
+  }
   workflow_ = std::make_unique<FwToolWorkflow>(context, discovery, view_, *timers);
+  workflow_->UsePanel(panel_, *dialog, ProgramDirectory());
   workflow_->Construct();
   ConnectEvents();
   CentreOnScreen();
@@ -65,6 +75,33 @@ void TQ61xFwTool::ConnectEvents() {
   connect(controls_.As<QComboBox>("DeviceList"), &QComboBox::activated, this, refreshDetails);
   connect(controls_.As<QComboBox>("FlashTypeList"), &QComboBox::activated, this, refreshDetails);
   connect(controls_.As<QLineEdit>("FwFilenameEdit"), &QLineEdit::textChanged, this, refreshDetails);
+  ConnectPanelEvents();
+}
+
+void TQ61xFwTool::ConnectPanelEvents() {
+  const auto onClick = [this](std::string_view name, void (FwToolWorkflow::*handler)()) {
+    connect(controls_.As<QAbstractButton>(name), &QAbstractButton::clicked, this,
+            [this, handler] { Handle([handler](FwToolWorkflow& w) { (w.*handler)(); }); });
+  };
+  onClick("LoadBtn", &FwToolWorkflow::LoadBtnClick);
+  onClick("BackupBtn", &FwToolWorkflow::BackupBtnClick);
+  onClick("UpdateBtn", &FwToolWorkflow::UpdateBtnClick);
+  // The two exclusive boxes run their handler on every change of state, the
+  // user's click or the handler clearing the other box.
+  for (const std::string_view name : {"EraseOnlyCheck", "BackupFWCheckBox"}) {
+    const int tag = controls_.Get(name).layout->tag;
+    connect(controls_.As<QAbstractButton>(name), &QAbstractButton::toggled, this,
+            [this, tag] { Handle([tag](FwToolWorkflow& w) { w.EraseOnlyCheckClick(tag); }); });
+  }
+  // The size lists change by a choice or by typing in their edit fields.
+  const auto onChange = [this](std::string_view name, void (FwToolWorkflow::*handler)()) {
+    auto* list = controls_.As<QComboBox>(name);
+    const auto run = [this, handler] { Handle([handler](FwToolWorkflow& w) { (w.*handler)(); }); };
+    connect(list, &QComboBox::currentIndexChanged, this, run);
+    connect(list, &QComboBox::editTextChanged, this, run);
+  };
+  onChange("FwSizeCheck", &FwToolWorkflow::FwSizeCheckChange);
+  onChange("FwPgSizeCheck", &FwToolWorkflow::FwPgSizeCheckChange);
 }
 
 void TQ61xFwTool::Handle(const std::function<void(FwToolWorkflow&)>& handler) {

@@ -11,6 +11,8 @@
 #include <string_view>
 
 #include "app/fw_tool_workflow.h"
+#include "app/window/qt_file_dialog.h"
+#include "app/window/qt_panel_view.h"
 #include "app/window/qt_window_view.h"
 #include "app/window/window_controls.h"
 
@@ -22,9 +24,11 @@ class TQ61xFwTool final : public QWidget {
  public:
   // Builds the window, runs the first scan and shrinks the window by the
   // hidden developer panel. timers, when given, replaces the window's own
-  // QTimers (tests fire them by hand through TimerExpired); it must outlive
+  // QTimers (tests fire them by hand through TimerExpired); dialog, when
+  // given, replaces the developer panel's file dialog. Both must outlive
   // the window.
-  TQ61xFwTool(const Context& context, DeviceDiscovery& discovery, TimerService* timers = nullptr);
+  TQ61xFwTool(const Context& context, DeviceDiscovery& discovery, TimerService* timers = nullptr,
+              FileDialog* dialog = nullptr);
   ~TQ61xFwTool() override;
   TQ61xFwTool(const TQ61xFwTool&) = delete;
   TQ61xFwTool& operator=(const TQ61xFwTool&) = delete;
@@ -47,13 +51,16 @@ class TQ61xFwTool final : public QWidget {
 
  private:
   void ConnectEvents();
+  void ConnectPanelEvents();
   // Runs an event handler of the workflow.
   void Handle(const std::function<void(FwToolWorkflow&)>& handler);
   void CentreOnScreen();
 
   WindowControls controls_;
   QtWindowView view_;
+  QtPanelView panel_;
   std::unique_ptr<TimerService> ownTimers_;
+  std::unique_ptr<QtFileDialog> ownDialog_;
   std::unique_ptr<FwToolWorkflow> workflow_;
   std::function<void(const std::string&)> onError_;
 };

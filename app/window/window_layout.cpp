@@ -109,6 +109,12 @@ constexpr std::pair<Control, std::string_view> kViewNames[] = {
     {Control::UpdateBtn, "UpdateBtn"},
     {Control::FwSizeCheck, "FwSizeCheck"},
     {Control::FwSizeLable, "FwSizeLable"},
+    {Control::BackupFWCheckBox, "BackupFWCheckBox"},
+    {Control::BackupBtn, "BackupBtn"},
+    {Control::LoadBtn, "LoadBtn"},
+    {Control::FwPgSizeCheck, "FwPgSizeCheck"},
+    {Control::Label1, "Label1"},
+    {Control::BackupFileEdit, "BackupFileEdit"},
 };
 
 constexpr auto kViewControls = [] {
