@@ -87,8 +87,14 @@ bool WaitFlashReady(const Context& context, const std::string& path) {
     std::uint8_t status = kBusyBit;
     return !CmdFlashStatus(context.transport, path, status) || (status & kBusyBit) != 0;
   };
+  // A device that has gone away will not become ready: waiting out the
+  // whole limit for it would only delay the failure of the next command.
+  const auto gone = [&] {
+    const ScsiResult& last = context.transport.LastResult();
+    return !last.opened && last.error == TransportError::NoDevice;
+  };
   bool stillBusy = busy();
-  for (int reread = 0; stillBusy && reread < kFlashPollLimit; ++reread) {
+  for (int reread = 0; stillBusy && !gone() && reread < kFlashPollLimit; ++reread) {
     context.host.clock.Sleep(kFlashPollInterval);
     stillBusy = busy();
   }

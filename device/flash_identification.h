@@ -15,7 +15,8 @@ inline constexpr std::chrono::milliseconds kFlashPollInterval{10};
 inline constexpr int kFlashPollLimit = 502;
 
 // True when the flash reported not busy, polling every 10 ms for at most
-// 502 re-reads. A status read that fails counts as busy.
+// 502 re-reads. A status read that fails counts as busy; a device that can
+// no longer be opened (gone) ends the wait at once with false.
 bool WaitFlashReady(const Context& context, const std::string& path);
 
 // Sends one opcode to the flash chip and reads its answer into buffer.

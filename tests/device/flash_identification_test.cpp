@@ -200,6 +200,16 @@ TEST(WaitFlashReady, PollsEveryTenMillisecondsUpToLimit) {
   }
 }
 
+TEST(WaitFlashReady, DeviceThatIsGoneEndsTheWaitAtOnce) {
+  test::ScriptedPassThrough driver;
+  driver.FailNextOpens(1000);  // NoDevice
+  Transport transport(driver);
+  test::FakeHost host;
+  EXPECT_FALSE(WaitFlashReady({transport, host.host}, kPath));
+  EXPECT_EQ(host.clock.SleepCount(), 0);
+  EXPECT_EQ(driver.Requests().size(), 1u);
+}
+
 TEST(SpiQuery, SendsOpcodeThenFetchesAnswer) {
   test::ScriptedPassThrough driver;
   FlashChip chip(driver);
