@@ -3,6 +3,7 @@
 #include <array>
 
 #include "app/config_merge.h"
+#include "device/chip_identification.h"
 #include "device/commands.h"
 #include "device/flash_identification.h"
 #include "flash/chunked_transfer.h"
@@ -95,10 +96,16 @@ UpdateOutcome Update10(const Context& context, const TransferSettings& settings,
 
 }  // namespace
 
+// The device at path is asked who it is before anything else: a device
+// plugged in there since the details refresh identified the path (before
+// the rescan noticed) was never identified, and nothing is written to it.
 UpdateOutcome RunUpdate(const Context& context, const TransferSettings& settings, const std::string& path,
                         ChipId chipId) {
   UpdateOutcome outcome;
   outcome.family = ChipFamilyOf(chipId);
+  if ((outcome.family == kFamilyQrs642 || outcome.family == kFamilyQrs641) && IdentifyChip(context, path) != chipId) {
+    return Failed(outcome, UpdateFailure::DeviceChanged);
+  }
   switch (outcome.family) {
     case kFamilyQrs642:
       return Update13(context, path, outcome);

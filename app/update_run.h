@@ -24,6 +24,7 @@ enum class UpdateFailure {
   None,
   NoDevice,               // no device was selected; nothing was sent
   UnsupportedFamily,      // neither 10 nor 13; nothing was sent
+  DeviceChanged,          // the device at the path is not the one identified; nothing was written
   NoEmbeddedImage,        // this build carries no image for the device; nothing was written
   ConfigBlockUnreadable,  // the device's ConfigBlock could not be read; nothing was written
   ProgrammingFailed,      // the procedure did not write and verify the image

@@ -37,7 +37,7 @@ Scenario ParseScenario(std::string_view json, const ScenarioOptions& options) {
   Json root;
   try {
     root = Json::parse(json);
-  } catch (const Json::parse_error& error) {
+  } catch (const Json::exception& error) {  // syntax errors, and numbers too large to hold
     top.Fail(std::string("malformed JSON: ") + error.what());
   }
   scenario::ExpectObject(root, top);

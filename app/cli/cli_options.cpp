@@ -1,0 +1,170 @@
+#include "app/cli/cli_options.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <initializer_list>
+#include <stdexcept>
+
+namespace qfw::cli {
+namespace {
+
+constexpr long kMaxReattachWaitSeconds = 3600;
+
+struct CommandSpec {
+  Command command;
+  std::string_view name;
+  std::size_t operands;  // how many operands it takes
+  std::string_view operandName;
+};
+
+constexpr std::array<CommandSpec, 5> kCommands{{
+    {Command::List, "list", 0, ""},
+    {Command::Update, "update", 0, ""},
+    {Command::Backup, "backup", 0, ""},
+    {Command::Restore, "restore", 1, "FILE"},
+    {Command::Info, "info", 0, ""},
+}};
+
+using Setter = void (*)(CliOptions&, const std::string&);
+
+struct OptionSpec {
+  std::string_view name;
+  std::string_view shortName;
+  bool takesValue;
+  std::initializer_list<Command> commands;  // where it may be given
+  Setter set;
+};
+
+std::chrono::seconds ParseSeconds(const std::string& text) {
+  long value = -1;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc{} || end != text.data() + text.size() || value < 0 || value > kMaxReattachWaitSeconds) {
+    throw std::invalid_argument("--wait needs a number of seconds from 0 to 3600, not " + text);
+  }
+  return std::chrono::seconds(value);
+}
+
+constexpr auto kDeviceCommands = {Command::Update, Command::Backup, Command::Restore, Command::Info};
+constexpr auto kWritingCommands = {Command::Update, Command::Restore};
+
+const std::array<OptionSpec, 9> kOptions{{
+    {"--device", "-d", true, kDeviceCommands, [](CliOptions& o, const std::string& v) { o.device = v; }},
+    {"--output", "-o", true, {Command::Backup}, [](CliOptions& o, const std::string& v) { o.output = v; }},
+    {"--backup", "", true, {Command::Update}, [](CliOptions& o, const std::string& v) { o.backup = v; }},
+    {"--image", "", true, {Command::Update}, [](CliOptions& o, const std::string& v) { o.image = v; }},
+    {"--wait", "", true, {Command::Update}, [](CliOptions& o, const std::string& v) { o.reattachWait = ParseSeconds(v); }},
+    {"--dump-flash", "", true, kDeviceCommands, [](CliOptions& o, const std::string& v) { o.dumpFlash = v; }},
+    {"--yes", "-y", false, kWritingCommands, [](CliOptions& o, const std::string&) { o.yes = true; }},
+    {"--force", "", false, kWritingCommands, [](CliOptions& o, const std::string&) { o.force = true; }},
+    {"--json", "", false, {Command::List, Command::Info}, [](CliOptions& o, const std::string&) { o.json = true; }},
+}};
+
+// The option arg names, with "--name=value" split off into value.
+const OptionSpec* MatchOption(const std::string& arg, std::optional<std::string>& value) {
+  for (const OptionSpec& spec : kOptions) {
+    if (arg == spec.name || (!spec.shortName.empty() && arg == spec.shortName)) return &spec;
+    if (spec.takesValue && arg.size() > spec.name.size() && arg.starts_with(spec.name) &&
+        arg[spec.name.size()] == '=') {
+      value = arg.substr(spec.name.size() + 1);
+      return &spec;
+    }
+  }
+  return nullptr;
+}
+
+const CommandSpec& FindCommand(const std::string& word) {
+  const auto it = std::ranges::find(kCommands, word, &CommandSpec::name);
+  if (it == kCommands.end()) throw std::invalid_argument("unknown command " + word);
+  return *it;
+}
+
+void CheckAllowed(const std::vector<const OptionSpec*>& given, Command command) {
+  for (const OptionSpec* spec : given) {
+    if (std::ranges::find(spec->commands, command) == spec->commands.end()) {
+      throw std::invalid_argument(std::string(spec->name) + " does not go with " + std::string(CommandName(command)));
+    }
+  }
+}
+
+void CheckRequired(const CliOptions& options) {
+  const std::string name(CommandName(options.command));
+  const bool needsDevice = options.command == Command::Backup || options.command == Command::Restore ||
+                           options.command == Command::Info;
+  if (needsDevice && !options.device) throw std::invalid_argument(name + " needs --device PATH");
+  if (options.command == Command::Backup && !options.output) throw std::invalid_argument("backup needs -o FILE");
+}
+
+}  // namespace
+
+std::string_view CommandName(Command command) {
+  const auto it = std::ranges::find(kCommands, command, &CommandSpec::command);
+  return it == kCommands.end() ? std::string_view{} : it->name;
+}
+
+CliOptions ParseCliOptions(const std::vector<std::string>& args) {
+  CliOptions options;
+  std::vector<std::string> rest;
+  std::vector<const OptionSpec*> given;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::optional<std::string> value;
+    const OptionSpec* spec = MatchOption(args[i], value);
+    if (spec == nullptr) {
+      rest.push_back(args[i]);
+      continue;
+    }
+    if (spec->takesValue && !value) {
+      if (i + 1 >= args.size() || args[i + 1].empty()) {
+        throw std::invalid_argument(std::string(spec->name) + " needs a value");
+      }
+      value = args[++i];
+    }
+    spec->set(options, value.value_or(""));
+    given.push_back(spec);
+  }
+  options.common = ParseProgramOptions(rest);
+  if (options.common.help || options.common.version) return options;
+
+  auto& words = options.common.arguments;
+  if (words.empty()) throw std::invalid_argument("no command given");
+  const CommandSpec& command = FindCommand(words.front());
+  options.command = command.command;
+  options.operands.assign(words.begin() + 1, words.end());
+  if (options.operands.size() != command.operands) {
+    throw std::invalid_argument(std::string(command.name) +
+                                (command.operands == 0 ? " takes no operand"
+                                                       : " needs " + std::string(command.operandName)));
+  }
+  CheckAllowed(given, options.command);
+  CheckRequired(options);
+  return options;
+}
+
+std::string CliUsage() {
+  return "Usage: qfwupdate-cli COMMAND [OPTIONS]\n"
+         "Updates the firmware of Quorell USB-to-SATA bridges from a terminal.\n"
+         "\n"
+         "Commands:\n"
+         "  list                          every candidate device and what the update would do\n"
+         "  info --device PATH            the details of one device\n"
+         "  update [--device PATH]        update the first device that needs it, or PATH\n"
+         "  backup --device PATH -o FILE  save the whole 64 KiB flash to FILE\n"
+         "  restore --device PATH FILE    write FILE back to the flash and verify it\n"
+         "\n"
+         "Options:\n"
+         "  --device, -d PATH         the device (/dev/sgN)\n"
+         "  --output, -o FILE         backup: where to save the flash\n"
+         "  --backup FILE             update: where to save the former flash (default: the state folder)\n"
+         "  --image FILE              update: install this QRS642 firmware image instead of the built-in one\n"
+         "  --yes, -y                 update, restore: do not ask for confirmation\n"
+         "  --force                   update, restore: write even when a file system of the bridge is mounted\n"
+         "  --wait SECONDS            update: how long to wait for a QRS642 bridge to re-attach (default 30)\n"
+         "  --json                    list, info: print JSON\n"
+         "  --dump-flash FILE         with --emulate: save the emulated device's flash after the command\n" +
+         CommonOptionsHelp() +
+         "\n"
+         "Exit status: 0 success, 1 failure or refusal, 2 nothing to do, 3 no such device.\n"
+         "See qfwupdate-cli(1).\n";
+}
+
+}  // namespace qfw::cli

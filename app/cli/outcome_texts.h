@@ -1,0 +1,24 @@
+#pragma once
+// The outcome texts of the window, shown by the terminal program as well.
+// The window centres some of them in its label with leading spaces; the
+// terminal prints them without that padding (Trimmed).
+
+#include <string_view>
+
+namespace qfw::cli {
+
+inline constexpr std::string_view kAlreadyUpdatedText = "               The chip already updated!!";
+inline constexpr std::string_view kNoDeviceText = "                 No device found!!";
+inline constexpr std::string_view kNoDeviceItem = "No available device!!!";
+inline constexpr std::string_view kUpdateFailText = "                     Update    fail!!";
+inline constexpr std::string_view kReattachText = "Please wait device re-attached!";
+inline constexpr std::string_view kPowerCycleText = "Please power cycle the device";
+inline constexpr std::string_view kAutoResetText = "QRS642 Auto reset, Please wait device re-attached!";
+
+// The text without its leading spaces; spaces inside stay.
+constexpr std::string_view Trimmed(std::string_view text) {
+  const auto start = text.find_first_not_of(' ');
+  return start == std::string_view::npos ? std::string_view{} : text.substr(start);
+}
+
+}  // namespace qfw::cli
