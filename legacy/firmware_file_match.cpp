@@ -1,6 +1,7 @@
 #include "legacy/firmware_file_match.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <span>
 #include <string_view>
@@ -125,8 +126,12 @@ bool MatchFirmwareRecords(const FirmwareRecordReader& read, ChipId chipId) {
 }
 
 bool MatchFirmwareFile(const std::string& fileName, ChipId chipId, MessageBox& messages) {
+  // A directory opens as a stream on Linux but holds no firmware: it is a
+  // file that cannot be opened as far as the user is concerned.
+  std::error_code error;
+  const bool directory = std::filesystem::is_directory(fileName, error);
   std::ifstream file(fileName, std::ios::binary);
-  if (!file.is_open()) {
+  if (directory || !file.is_open()) {
     messages.Show(kOpenErrorText, kOpenErrorCaption, MessageIcon::None);
     return false;
   }
