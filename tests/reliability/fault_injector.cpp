@@ -19,7 +19,7 @@ std::uint32_t Address24(const Cdb& cdb, std::size_t first) {
 
 // ROM addresses come least significant byte first.
 std::uint32_t RomAddress(const Cdb& cdb) {
-  return static_cast<std::uint32_t>(cdb[3] | cdb[4] << 8 | cdb[5] << 16 | cdb[6] << 24);
+  return std::uint32_t{cdb[3]} | std::uint32_t{cdb[4]} << 8 | std::uint32_t{cdb[5]} << 16 | std::uint32_t{cdb[6]} << 24;
 }
 
 // Spreads the flipped byte and bit over the read range as k moves on.

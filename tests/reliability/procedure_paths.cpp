@@ -31,7 +31,7 @@ using Procedure = std::function<bool(const Context&, const PanelChoices&, const 
                                      const RecordingProgress& status)>;
 using Expectation = std::function<ByteVector(std::span<const std::uint8_t> before)>;
 
-struct ProcedureSpec {
+struct ProcedureDefinition {
   std::string name;
   MachineSetup setup;
   std::uint8_t family = 0;
@@ -44,11 +44,11 @@ struct ProcedureSpec {
 
 class ProcedurePath final : public SweptPath {
  public:
-  explicit ProcedurePath(ProcedureSpec spec) : spec_(std::move(spec)) {}
+  explicit ProcedurePath(ProcedureDefinition definition) : definition_(std::move(definition)) {}
 
-  std::string Name() const override { return spec_.name; }
-  MachineSetup Setup() const override { return spec_.setup; }
-  std::size_t Stride() const override { return spec_.stride; }
+  std::string Name() const override { return definition_.name; }
+  MachineSetup Setup() const override { return definition_.setup; }
+  std::size_t Stride() const override { return definition_.stride; }
 
   // The details refresh identifies the selected device; the Run button
   // starts the family's procedure with the panel's choices.
@@ -57,13 +57,13 @@ class ProcedurePath final : public SweptPath {
     const std::string path = machine.DevicePath();
     const DeviceDetails details = ReadDeviceDetails(context, path, std::nullopt);
     RunReport report;
-    if (ChipFamilyOf(details.chipId) != spec_.family) {
+    if (ChipFamilyOf(details.chipId) != definition_.family) {
       report.shown = "identified as family " + std::to_string(ChipFamilyOf(details.chipId));
       return report;
     }
-    PanelChoices choices = spec_.choices;
+    PanelChoices choices = definition_.choices;
     choices.amicModel = details.amicModel.value_or(0);
-    report.success = spec_.run(context, choices, path, machine.progress);
+    report.success = definition_.run(context, choices, path, machine.progress);
     report.shown = "status \"" + machine.progress.status + "\"";
     return report;
   }
@@ -71,16 +71,16 @@ class ProcedurePath final : public SweptPath {
   RunReport RunAgain(SweepMachine& machine) const override { return Run(machine); }
 
   ByteVector Memory(const emu::EmulatedBridge& device) const override {
-    const auto contents = spec_.rom ? device.Rom()->Contents() : device.Flash().Contents();
+    const auto contents = definition_.rom ? device.Rom()->Contents() : device.Flash().Contents();
     return {contents.begin(), contents.end()};
   }
 
   ByteVector Expected(std::span<const std::uint8_t> before, const emu::EmulatedBridge&) const override {
-    return spec_.expected(before);
+    return definition_.expected(before);
   }
 
  private:
-  ProcedureSpec spec_;
+  ProcedureDefinition definition_;
 };
 
 emu::DeviceConfig DeviceOf(std::string_view preset) {
@@ -89,62 +89,62 @@ emu::DeviceConfig DeviceOf(std::string_view preset) {
   return config;
 }
 
-ProcedureSpec SerialFlashSpec(std::string name, emu::DeviceConfig device) {
-  ProcedureSpec spec{.name = std::move(name), .setup = {.device = std::move(device)}};
-  spec.family = 0;
-  spec.setup.resources = {{std::string(kLegacyImageType), std::string(kDefaultImageName), DefaultImage()}};
-  spec.run = [](const Context& context, const PanelChoices& choices, const std::string& path,
+ProcedureDefinition SerialFlashDefinition(std::string name, emu::DeviceConfig device) {
+  ProcedureDefinition definition{.name = std::move(name), .setup = {.device = std::move(device)}};
+  definition.family = 0;
+  definition.setup.resources = {{std::string(kLegacyImageType), std::string(kDefaultImageName), DefaultImage()}};
+  definition.run = [](const Context& context, const PanelChoices& choices, const std::string& path,
                 const RecordingProgress& status) {
     return LegacySerialFlashUpdate(context, choices, path) && status.status == kSerialFlashSuccess;
   };
-  spec.expected = [](std::span<const std::uint8_t>) { return DefaultImage(); };
-  return spec;
+  definition.expected = [](std::span<const std::uint8_t>) { return DefaultImage(); };
+  return definition;
 }
 
 }  // namespace
 
 std::unique_ptr<SweptPath> SerialFlashPmcPath() {
-  ProcedureSpec spec = SerialFlashSpec("serial-flash procedure, PMC part", DeviceOf("QR40614"));
-  spec.family = 4;
-  return std::make_unique<ProcedurePath>(std::move(spec));
+  ProcedureDefinition definition = SerialFlashDefinition("serial-flash procedure, PMC part", DeviceOf("QR40614"));
+  definition.family = 4;
+  return std::make_unique<ProcedurePath>(std::move(definition));
 }
 
 std::unique_ptr<SweptPath> SerialFlashAmicPath() {
   emu::DeviceConfig device = DeviceOf("QR40611");
   emu::UseAmicFlash(device.flash, 5);
-  ProcedureSpec spec = SerialFlashSpec("serial-flash procedure, AMIC bottom-boot part", std::move(device));
-  spec.family = 1;
-  return std::make_unique<ProcedurePath>(std::move(spec));
+  ProcedureDefinition definition = SerialFlashDefinition("serial-flash procedure, AMIC bottom-boot part", std::move(device));
+  definition.family = 1;
+  return std::make_unique<ProcedurePath>(std::move(definition));
 }
 
 std::unique_ptr<SweptPath> Family6NvramPath() {
-  ProcedureSpec spec{.name = "family 6, NVRAM kept", .setup = {.device = DeviceOf("QRB621")}, .family = 6};
-  spec.setup.resources = {{std::string(kLegacyImageType), std::string(kFamily6ImageRevision1), Family6Image()}};
-  spec.run = [](const Context& context, const PanelChoices&, const std::string& path, const RecordingProgress&) {
+  ProcedureDefinition definition{.name = "family 6, NVRAM kept", .setup = {.device = DeviceOf("QRB621")}, .family = 6};
+  definition.setup.resources = {{std::string(kLegacyImageType), std::string(kFamily6ImageRevision1), Family6Image()}};
+  definition.run = [](const Context& context, const PanelChoices&, const std::string& path, const RecordingProgress&) {
     return Family6NvramUpdate(context, path);
   };
-  spec.expected = [](std::span<const std::uint8_t> before) {
+  definition.expected = [](std::span<const std::uint8_t> before) {
     ByteVector flash = Family6Image();
     std::copy_n(before.begin(), kNvramSize, flash.begin());
     return flash;
   };
-  return std::make_unique<ProcedurePath>(std::move(spec));
+  return std::make_unique<ProcedurePath>(std::move(definition));
 }
 
 // Most of the ROM procedure's commands are status polls of its waits, and a
 // ROM that stays busy makes each wait poll 50,000 times: every 3rd command
 // is swept, which keeps the sweep to seconds in the sanitizer build too.
 std::unique_ptr<SweptPath> RomPath() {
-  ProcedureSpec spec{.name = "parallel ROM", .setup = {.device = DeviceOf("QR40612")}, .family = 2, .rom = true};
-  spec.setup.resources = {{std::string(kLegacyImageType), std::string(kDefaultImageName), DefaultImage()}};
-  spec.run = [](const Context& context, const PanelChoices& choices, const std::string& path,
+  ProcedureDefinition definition{.name = "parallel ROM", .setup = {.device = DeviceOf("QR40612")}, .family = 2, .rom = true};
+  definition.setup.resources = {{std::string(kLegacyImageType), std::string(kDefaultImageName), DefaultImage()}};
+  definition.run = [](const Context& context, const PanelChoices& choices, const std::string& path,
                 const RecordingProgress& status) {
     RomUpdate(context, choices, path);
     return status.status == kRomSuccess;
   };
-  spec.expected = [](std::span<const std::uint8_t>) { return DefaultImage(); };
-  spec.stride = 3;
-  return std::make_unique<ProcedurePath>(std::move(spec));
+  definition.expected = [](std::span<const std::uint8_t>) { return DefaultImage(); };
+  definition.stride = 3;
+  return std::make_unique<ProcedurePath>(std::move(definition));
 }
 
 }  // namespace qfw::test
