@@ -64,16 +64,46 @@ class StackCollector {
   std::vector<std::string> names_;
 };
 
+// "host6": a SCSI host in sysfs.
+bool IsHostDirectory(const fs::path& dir) {
+  const std::string name = dir.filename().string();
+  constexpr std::string_view kPrefix = "host";
+  return name.size() > kPrefix.size() && name.starts_with(kPrefix) &&
+         std::all_of(name.begin() + kPrefix.size(), name.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+// A bridge may present a disk and a CD-ROM as two logical units of one
+// SCSI host; the update resets both. So the devices looked at are every
+// target*/H:C:T:L below the host that device (sysfs's link followed) sits
+// under, or device alone when no host is found.
+std::vector<fs::path> DevicesOfSameHost(const fs::path& device) {
+  std::error_code error;
+  const fs::path real = fs::canonical(device, error);
+  if (error) return {device};
+  fs::path host = real;
+  while (host.has_relative_path() && !IsHostDirectory(host)) host = host.parent_path();
+  if (!IsHostDirectory(host)) return {device};
+  std::vector<fs::path> devices;
+  for (const fs::path& target : Subdirectories(host)) {
+    if (!target.filename().string().starts_with("target")) continue;
+    for (const fs::path& unit : Subdirectories(target)) devices.push_back(unit);
+  }
+  return devices;
+}
+
 }  // namespace
 
 std::vector<std::string> BridgeBlockDevices(const std::string& devicePath, const fs::path& sysfsRoot) {
   const std::string node = fs::path(devicePath).filename().string();
   if (node.empty()) return {};
   StackCollector collector(sysfsRoot);
-  const fs::path genericBlock = sysfsRoot / "class" / "scsi_generic" / node / "device" / "block";
+  const fs::path genericDevice = sysfsRoot / "class" / "scsi_generic" / node / "device";
   std::error_code error;
-  if (fs::is_directory(genericBlock, error)) {
-    for (const fs::path& disk : Subdirectories(genericBlock)) collector.Collect(disk, disk.filename().string(), 0);
+  if (fs::is_directory(genericDevice, error)) {
+    for (const fs::path& device : DevicesOfSameHost(genericDevice)) {
+      for (const fs::path& disk : Subdirectories(device / "block"))
+        collector.Collect(disk, disk.filename().string(), 0);
+    }
   } else if (const fs::path block = sysfsRoot / "class" / "block" / node; fs::exists(block, error)) {
     collector.Collect(block, node, 0);
   }

@@ -1,9 +1,11 @@
 #pragma once
-// The block devices that hold the data of the disk behind a bridge's device
+// The block devices that hold the data of the disks behind a bridge's device
 // path, found in sysfs: the disk (/dev/sgN → class/scsi_generic/sgN/device/
-// block/sdX), its partitions, and the devices stacked on either (holders:
-// device-mapper, md), with the names device-mapper gives its devices
-// ("mapper/<name>"). Names are relative to /dev.
+// block/sdX) and those of the other logical units of the same SCSI host (a
+// bridge that presents a CD-ROM and a disk), their partitions, and the
+// devices stacked on them (holders: device-mapper, md), with the names
+// device-mapper gives its devices ("mapper/<name>"). Names are relative to
+// /dev.
 
 #include <filesystem>
 #include <string>

@@ -24,7 +24,7 @@ struct CliEnvironment {
   StageMonitor& stages;
   TransferSettings settings{};
   MountRoots mountRoots{};
-  bool checkMounts = true;  // off for emulated devices unless roots were given
+  bool checkMounts = true;                              // off for emulated devices unless roots were given
   std::optional<std::filesystem::path> stateDirectory;  // where update backups go by default
 };
 

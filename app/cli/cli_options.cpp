@@ -11,14 +11,14 @@ namespace {
 
 constexpr long kMaxReattachWaitSeconds = 3600;
 
-struct CommandSpec {
+struct CommandRow {
   Command command;
   std::string_view name;
   std::size_t operands;  // how many operands it takes
   std::string_view operandName;
 };
 
-constexpr std::array<CommandSpec, 5> kCommands{{
+constexpr std::array<CommandRow, 5> kCommands{{
     {Command::List, "list", 0, ""},
     {Command::Update, "update", 0, ""},
     {Command::Backup, "backup", 0, ""},
@@ -28,7 +28,7 @@ constexpr std::array<CommandSpec, 5> kCommands{{
 
 using Setter = void (*)(CliOptions&, const std::string&);
 
-struct OptionSpec {
+struct OptionRow {
   std::string_view name;
   std::string_view shortName;
   bool takesValue;
@@ -45,52 +45,53 @@ std::chrono::seconds ParseSeconds(const std::string& text) {
   return std::chrono::seconds(value);
 }
 
+void SetReattachWait(CliOptions& options, const std::string& value) { options.reattachWait = ParseSeconds(value); }
+
 constexpr auto kDeviceCommands = {Command::Update, Command::Backup, Command::Restore, Command::Info};
 constexpr auto kWritingCommands = {Command::Update, Command::Restore};
 
-const std::array<OptionSpec, 9> kOptions{{
+const std::array<OptionRow, 9> kOptions{{
     {"--device", "-d", true, kDeviceCommands, [](CliOptions& o, const std::string& v) { o.device = v; }},
     {"--output", "-o", true, {Command::Backup}, [](CliOptions& o, const std::string& v) { o.output = v; }},
     {"--backup", "", true, {Command::Update}, [](CliOptions& o, const std::string& v) { o.backup = v; }},
     {"--image", "", true, {Command::Update}, [](CliOptions& o, const std::string& v) { o.image = v; }},
-    {"--wait", "", true, {Command::Update}, [](CliOptions& o, const std::string& v) { o.reattachWait = ParseSeconds(v); }},
+    {"--wait", "", true, {Command::Update}, SetReattachWait},
     {"--dump-flash", "", true, kDeviceCommands, [](CliOptions& o, const std::string& v) { o.dumpFlash = v; }},
     {"--yes", "-y", false, kWritingCommands, [](CliOptions& o, const std::string&) { o.yes = true; }},
     {"--force", "", false, kWritingCommands, [](CliOptions& o, const std::string&) { o.force = true; }},
     {"--json", "", false, {Command::List, Command::Info}, [](CliOptions& o, const std::string&) { o.json = true; }},
 }};
 
-// The option arg names, with "--name=value" split off into value.
-const OptionSpec* MatchOption(const std::string& arg, std::optional<std::string>& value) {
-  for (const OptionSpec& spec : kOptions) {
-    if (arg == spec.name || (!spec.shortName.empty() && arg == spec.shortName)) return &spec;
-    if (spec.takesValue && arg.size() > spec.name.size() && arg.starts_with(spec.name) &&
-        arg[spec.name.size()] == '=') {
-      value = arg.substr(spec.name.size() + 1);
-      return &spec;
+// The option that arg names; the value of "--name=value" goes to value.
+const OptionRow* MatchOption(const std::string& arg, std::optional<std::string>& value) {
+  for (const OptionRow& row : kOptions) {
+    if (arg == row.name || (!row.shortName.empty() && arg == row.shortName)) return &row;
+    if (row.takesValue && arg.size() > row.name.size() && arg.starts_with(row.name) && arg[row.name.size()] == '=') {
+      value = arg.substr(row.name.size() + 1);
+      return &row;
     }
   }
   return nullptr;
 }
 
-const CommandSpec& FindCommand(const std::string& word) {
-  const auto it = std::ranges::find(kCommands, word, &CommandSpec::name);
+const CommandRow& FindCommand(const std::string& word) {
+  const auto it = std::ranges::find(kCommands, word, &CommandRow::name);
   if (it == kCommands.end()) throw std::invalid_argument("unknown command " + word);
   return *it;
 }
 
-void CheckAllowed(const std::vector<const OptionSpec*>& given, Command command) {
-  for (const OptionSpec* spec : given) {
-    if (std::ranges::find(spec->commands, command) == spec->commands.end()) {
-      throw std::invalid_argument(std::string(spec->name) + " does not go with " + std::string(CommandName(command)));
+void CheckAllowed(const std::vector<const OptionRow*>& given, Command command) {
+  for (const OptionRow* row : given) {
+    if (std::ranges::find(row->commands, command) == row->commands.end()) {
+      throw std::invalid_argument(std::string(row->name) + " does not go with " + std::string(CommandName(command)));
     }
   }
 }
 
 void CheckRequired(const CliOptions& options) {
   const std::string name(CommandName(options.command));
-  const bool needsDevice = options.command == Command::Backup || options.command == Command::Restore ||
-                           options.command == Command::Info;
+  const bool needsDevice =
+      options.command == Command::Backup || options.command == Command::Restore || options.command == Command::Info;
   if (needsDevice && !options.device) throw std::invalid_argument(name + " needs --device PATH");
   if (options.command == Command::Backup && !options.output) throw std::invalid_argument("backup needs -o FILE");
 }
@@ -98,42 +99,42 @@ void CheckRequired(const CliOptions& options) {
 }  // namespace
 
 std::string_view CommandName(Command command) {
-  const auto it = std::ranges::find(kCommands, command, &CommandSpec::command);
+  const auto it = std::ranges::find(kCommands, command, &CommandRow::command);
   return it == kCommands.end() ? std::string_view{} : it->name;
 }
 
 CliOptions ParseCliOptions(const std::vector<std::string>& args) {
   CliOptions options;
   std::vector<std::string> rest;
-  std::vector<const OptionSpec*> given;
+  std::vector<const OptionRow*> given;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::optional<std::string> value;
-    const OptionSpec* spec = MatchOption(args[i], value);
-    if (spec == nullptr) {
+    const OptionRow* row = MatchOption(args[i], value);
+    if (row == nullptr) {
       rest.push_back(args[i]);
       continue;
     }
-    if (spec->takesValue && !value) {
+    if (row->takesValue && !value) {
       if (i + 1 >= args.size() || args[i + 1].empty()) {
-        throw std::invalid_argument(std::string(spec->name) + " needs a value");
+        throw std::invalid_argument(std::string(row->name) + " needs a value");
       }
       value = args[++i];
     }
-    spec->set(options, value.value_or(""));
-    given.push_back(spec);
+    row->set(options, value.value_or(""));
+    given.push_back(row);
   }
   options.common = ParseProgramOptions(rest);
   if (options.common.help || options.common.version) return options;
 
   auto& words = options.common.arguments;
   if (words.empty()) throw std::invalid_argument("no command given");
-  const CommandSpec& command = FindCommand(words.front());
+  const CommandRow& command = FindCommand(words.front());
   options.command = command.command;
   options.operands.assign(words.begin() + 1, words.end());
   if (options.operands.size() != command.operands) {
-    throw std::invalid_argument(std::string(command.name) +
-                                (command.operands == 0 ? " takes no operand"
-                                                       : " needs " + std::string(command.operandName)));
+    const std::string wants =
+        command.operands == 0 ? " takes no operand" : " needs " + std::string(command.operandName);
+    throw std::invalid_argument(std::string(command.name) + wants);
   }
   CheckAllowed(given, options.command);
   CheckRequired(options);

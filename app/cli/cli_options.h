@@ -19,12 +19,12 @@ inline constexpr std::chrono::seconds kDefaultReattachWait{30};
 struct CliOptions {
   ProgramOptions common;
   Command command = Command::None;
-  std::vector<std::string> operands;      // after the command word
-  std::optional<std::string> device;      // --device PATH
-  std::optional<std::string> output;      // backup: -o FILE
-  std::optional<std::string> backup;      // update: --backup FILE
-  std::optional<std::string> image;       // update: --image FILE
-  std::optional<std::string> dumpFlash;   // emulated runs: --dump-flash FILE
+  std::vector<std::string> operands;                         // after the command word
+  std::optional<std::string> device;                         // --device PATH
+  std::optional<std::string> output;                         // backup: -o FILE
+  std::optional<std::string> backup;                         // update: --backup FILE
+  std::optional<std::string> image;                          // update: --image FILE
+  std::optional<std::string> dumpFlash;                      // emulated runs: --dump-flash FILE
   std::chrono::seconds reattachWait = kDefaultReattachWait;  // update: --wait SECONDS
   bool yes = false;
   bool json = false;

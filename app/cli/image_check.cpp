@@ -59,8 +59,7 @@ std::optional<std::string> ChecksumProblem(std::span<const std::uint8_t> bytes) 
   const unsigned stored = static_cast<unsigned>(bytes[kChecksumOffset13] << 8 | bytes[kChecksumOffset13 + 1]);
   const unsigned computed = ImageCrc16(bytes.first(kChecksumCovered13), 0);
   if (stored == computed) return std::nullopt;
-  return "the checksum stored at 0xBFFE (" + Hex16(stored) + ") does not match the code area (" + Hex16(computed) +
-         ")";
+  return "the checksum stored at 0xBFFE (" + Hex16(stored) + ") does not match the code area (" + Hex16(computed) + ")";
 }
 
 std::optional<std::string> CodeAreaProblem13(std::span<const std::uint8_t> bytes) {

@@ -41,8 +41,9 @@ bool ClearedToWrite(CliEnvironment& env, const std::string& path, std::string_vi
   }
   if (env.options.yes) return true;
   if (!env.console.inputIsTerminal) {
-    PrintError(env, "standard input is not a terminal, so nobody can confirm the write; add --yes to go ahead. "
-                    "Nothing was written.");
+    PrintError(env,
+               "standard input is not a terminal, so nobody can confirm the write; add --yes to go ahead. "
+               "Nothing was written.");
     return false;
   }
   if (Confirm(env.console, question)) return true;
@@ -62,12 +63,13 @@ std::string FailureHints(const std::vector<TransportError>& failures, const std:
                 " open, and writing needs the device to itself. Close that program and try again.\n";
         break;
       case TransportError::NoDevice:
-        text += "The bridge went away in the middle of the work. Keep it plugged in and powered while "
-                "this program works.\n";
+        text +=
+            "The bridge went away in the middle of the work. Keep it plugged in and powered while "
+            "this program works.\n";
         break;
       default:
-        text += std::string("A request failed: ") + TransportErrorName(error) +
-                " (--verbose shows each failed request).\n";
+        text +=
+            std::string("A request failed: ") + TransportErrorName(error) + " (--verbose shows each failed request).\n";
         break;
     }
   }

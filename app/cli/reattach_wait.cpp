@@ -31,9 +31,8 @@ std::vector<std::string> CandidatePathsNow(DeviceDiscovery& discovery, DebugOutp
   return paths;
 }
 
-std::optional<std::string> WaitForReattach(const Context& context, DeviceDiscovery& discovery,
-                                           const std::string& path, const std::vector<std::string>& before,
-                                           std::chrono::milliseconds timeout) {
+std::optional<std::string> WaitForReattach(const Context& context, DeviceDiscovery& discovery, const std::string& path,
+                                           const std::vector<std::string>& before, std::chrono::milliseconds timeout) {
   Clock& clock = context.host.clock;
   const auto start = clock.Now();
   const auto departureEnd = start + std::min(timeout, kDepartureWait);

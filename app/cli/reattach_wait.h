@@ -19,9 +19,8 @@ inline constexpr std::chrono::milliseconds kDepartureWait{5000};
 
 // The path the bridge came back at, or nothing when timeout passed first.
 // before: the candidate paths (lower case) before the update.
-std::optional<std::string> WaitForReattach(const Context& context, DeviceDiscovery& discovery,
-                                           const std::string& path, const std::vector<std::string>& before,
-                                           std::chrono::milliseconds timeout);
+std::optional<std::string> WaitForReattach(const Context& context, DeviceDiscovery& discovery, const std::string& path,
+                                           const std::vector<std::string>& before, std::chrono::milliseconds timeout);
 
 // The candidate paths discovery sees now, in lower case.
 std::vector<std::string> CandidatePathsNow(DeviceDiscovery& discovery, DebugOutput& debug);

@@ -7,7 +7,6 @@
 #include <memory>
 #include <optional>
 #include <ostream>
-#include <variant>
 
 #include "app/cli/backup_location.h"
 #include "app/cli/device_probe.h"
@@ -38,7 +37,8 @@ std::string FailureReason(UpdateFailure failure) {
     case UpdateFailure::UnsupportedFamily:
       return "the controller was not identified as a QRS641 or QRS642; nothing was written.";
     case UpdateFailure::NoEmbeddedImage:
-      return "this program carries no firmware image for this controller; nothing was written.";
+      return "no firmware image for this controller was found (its firmware version could not be read, or this "
+             "program carries no image for it); nothing was written.";
     case UpdateFailure::ConfigBlockUnreadable:
       return "the device's configuration block could not be read; nothing was written.";
     case UpdateFailure::ProgrammingFailed:
@@ -61,7 +61,7 @@ class UpdateJob {
   Step ChooseDevice(const ScanResult& scan);
   Step NotInScan(const std::string& path);
   Step NothingListed(const ScanResult& scan);
-  Step Identify();
+  Step IdentifyAndConfirm();
   Step SaveBackup();
   JobReport ReportOutcome(const UpdateOutcome& outcome, const std::vector<TransportError>& failures);
   JobReport AwaitReattach();
@@ -90,7 +90,7 @@ JobReport UpdateJob::Run() {
     LeaveMode(scan, false);
     return *stop;
   }
-  auto stop = Identify();
+  auto stop = IdentifyAndConfirm();
   if (!stop) stop = SaveBackup();
   if (stop) {
     LeaveMode(scan, false);
@@ -128,6 +128,7 @@ UpdateJob::Step UpdateJob::ChooseDevice(const ScanResult& scan) {
   const auto chosen = [&](const ScannedDevice& device) {
     path_ = device.path;
     description_ = device.description.substr(std::min(device.description.size(), kListItemPrefix.size()));
+    description_.erase(description_.find_last_not_of(' ') + 1);
   };
   if (!env_.options.device) {
     for (const ScannedDevice& device : scan.devices) {
@@ -173,7 +174,7 @@ UpdateJob::Step UpdateJob::NothingListed(const ScanResult& scan) {
   return Done(ExitCode::NoSuchDevice);
 }
 
-UpdateJob::Step UpdateJob::Identify() {
+UpdateJob::Step UpdateJob::IdentifyAndConfirm() {
   details_ = ReadDeviceDetails(Ctx(), path_, std::nullopt);
   const std::uint8_t family = ChipFamilyOf(details_.chipId);
   if (family != kFamilyQrs642 && family != kFamilyQrs641) {

@@ -30,8 +30,8 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFlash(const Context& context, 
   return flash;
 }
 
-bool WriteWholeFlash(const Context& context, const TransferSettings& settings, const std::string& path,
-                     ChipId chipId, std::span<const std::uint8_t> image) {
+bool WriteWholeFlash(const Context& context, const TransferSettings& settings, const std::string& path, ChipId chipId,
+                     std::span<const std::uint8_t> image) {
   if (!UsesBlockCommands(context.transport, path, chipId)) {
     return LegacyEraseProgramVerify(context, settings, path, image);
   }

@@ -24,7 +24,7 @@ std::optional<std::vector<std::uint8_t>> ReadWholeFlash(const Context& context, 
                                                         const std::string& path, ChipId chipId);
 
 // Writes image from flash address 0 and proves it by reading it back.
-bool WriteWholeFlash(const Context& context, const TransferSettings& settings, const std::string& path,
-                     ChipId chipId, std::span<const std::uint8_t> image);
+bool WriteWholeFlash(const Context& context, const TransferSettings& settings, const std::string& path, ChipId chipId,
+                     std::span<const std::uint8_t> image);
 
 }  // namespace qfw::cli

@@ -1,0 +1,93 @@
+#pragma once
+// Flash contents and image files the command-line tests work with.
+
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "flash/image_checksum.h"
+#include "flash/image_layout.h"
+#include "resources/family13_image.h"
+
+namespace qfw::cli::test {
+
+using Bytes = std::vector<std::uint8_t>;
+
+inline Bytes EmbeddedImage13() {
+  const auto image = Family13ImageBytes();
+  return Bytes(image.begin(), image.end());
+}
+
+// Stores the checksum the code area asks for.
+inline void FixChecksum13(Bytes& bytes) {
+  const std::uint16_t crc = ImageCrc16(std::span(bytes).first(kChecksumCovered13), 0);
+  bytes[kChecksumOffset13] = static_cast<std::uint8_t>(crc >> 8);
+  bytes[kChecksumOffset13 + 1] = static_cast<std::uint8_t>(crc);
+}
+
+// A valid family-13 image whose code differs from the embedded one.
+inline Bytes OtherImage13(std::uint8_t seed) {
+  Bytes image = EmbeddedImage13();
+  for (std::size_t i = 0x100; i < 0x1100; ++i) image[i] = static_cast<std::uint8_t>(image[i] ^ (seed + i));
+  FixChecksum13(image);
+  return image;
+}
+
+// A whole flash holding an older firmware: a valid image, its ConfigBlock
+// with some device bytes, zeros after it.
+inline Bytes OlderFlash13() {
+  Bytes flash = OtherImage13(0x3C);
+  flash.resize(kFlashImageSize, 0x00);
+  flash[kConfigOffset13 + 20] = 0xA7;  // a device setting the update keeps
+  return flash;
+}
+
+inline void WriteFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline Bytes ReadFile(const std::filesystem::path& path) {
+  std::ifstream file(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// A fresh folder under the system's temporary folder, removed with the object.
+class TemporaryFolder {
+ public:
+  TemporaryFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "qfwcli-XXXXXX").string();
+    path_ = ::mkdtemp(pattern.data());
+  }
+  ~TemporaryFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+  }
+  TemporaryFolder(const TemporaryFolder&) = delete;
+  TemporaryFolder& operator=(const TemporaryFolder&) = delete;
+
+  const std::filesystem::path& Path() const { return path_; }
+  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
+
+ private:
+  std::filesystem::path path_;
+};
+
+// A sysfs tree in which /dev/sg1 leads to disk sdb with partitions sdb1 and
+// sdb2, and a mount table.
+inline void WriteMountFixture(const std::filesystem::path& root, const std::string& mounts) {
+  namespace fs = std::filesystem;
+  const fs::path disk = root / "sys/class/scsi_generic/sg1/device/block/sdb";
+  for (const char* partition : {"sdb1", "sdb2"}) {
+    fs::create_directories(disk / partition);
+    std::ofstream(disk / partition / "partition") << "1\n";
+  }
+  fs::create_directories(disk / "holders");
+  std::ofstream(root / "mounts") << mounts;
+}
+
+}  // namespace qfw::cli::test
