@@ -13,22 +13,10 @@
 #include "resources/family13_image.h"
 
 namespace qfw {
-namespace {
-
-emu::ScenarioOptions EmbeddedScenarioOptions() {
-  emu::ScenarioOptions options;
-  options.embeddedImage = [] {
-    const auto bytes = Family13ImageBytes();
-    return std::optional(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
-  };
-  return options;
-}
-
-}  // namespace
 
 DeviceStack::DeviceStack(const DeviceStackOptions& options, Clock& clock, DebugOutput& debug) {
   if (options.scenario) {
-    const emu::Scenario scenario = emu::LoadScenario(*options.scenario, EmbeddedScenarioOptions());
+    const emu::Scenario scenario = emu::LoadScenario(*options.scenario, {.embeddedImage = Family13ImageCopy});
     bus_ = std::make_unique<emu::EmulatedBus>(clock);
     emu::Install(scenario, *bus_);
     base_ = std::make_unique<emu::EmulatedPassThrough>(*bus_);

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "app/device_events.h"
+#include "app/outcome_texts.h"
 #include "device/commands.h"
 #include "legacy/firmware_file_match.h"
 #include "legacy/panel_procedures.h"
@@ -13,13 +14,6 @@ namespace qfw {
 namespace {
 
 constexpr std::string_view kPromptText = "Click 'Yes' to proceed with the firmware update";
-constexpr std::string_view kAlreadyUpdatedText = "               The chip already updated!!";
-constexpr std::string_view kNoDeviceText = "                 No device found!!";
-constexpr std::string_view kNoDeviceItem = "No available device!!!";
-constexpr std::string_view kUpdateFailText = "                     Update    fail!!";
-constexpr std::string_view kReattachText = "Please wait device re-attached!";
-constexpr std::string_view kPowerCycleText = "Please power cycle the device";
-constexpr std::string_view kAutoResetText = "QRS642 Auto reset, Please wait device re-attached!";
 constexpr std::string_view kFileMismatchText = "The firmware file seems not match this chip!";
 constexpr std::string_view kMessageCaption = "Message";
 constexpr int kRunStartProgress = 20;

@@ -1,8 +1,9 @@
 // Initial contents of a scenario device's flash or ROM: blank, a fill byte,
 // a file, or the embedded firmware image (optionally with one byte changed).
 
+#include <filesystem>
 #include <fstream>
-#include <iterator>
+#include <string>
 
 #include "emulator/scenario_reader.h"
 #include "emulator/serial_flash.h"
@@ -21,14 +22,34 @@ std::vector<std::uint8_t> EmbeddedImage(const Where& where, const ScenarioOption
   return std::move(*image);
 }
 
-std::vector<std::uint8_t> ReadFile(const Json& value, const Where& where, const ScenarioOptions& options) {
-  const std::filesystem::path name = ReadString(value, where);
+std::string TooLarge(std::uintmax_t bytes, std::uint32_t size) {
+  return "wrong size: " + std::to_string(bytes) + " bytes do not fit a flash of " + std::to_string(size) + " bytes";
+}
+
+// A contents file (the "file" member of the contents at `where`): a regular
+// file no larger than the memory it fills, so a scenario naming a device
+// node or a huge file is refused, not read.
+std::vector<std::uint8_t> ReadFile(const Json& value, std::uint32_t size, const Where& where,
+                                   const ScenarioOptions& options) {
+  const Where fileWhere = where / "file";
+  const std::filesystem::path name = ReadString(value, fileWhere);
   const std::filesystem::path path = name.is_absolute() ? name : options.baseDirectory / name;
+  std::error_code error;
+  if (std::filesystem::exists(path, error) && !std::filesystem::is_regular_file(path, error)) {
+    fileWhere.Fail("cannot read \"" + path.string() + "\": not a regular file");
+  }
+  const std::uintmax_t length = std::filesystem::file_size(path, error);
+  if (!error && length > size) {
+    where.Fail(TooLarge(length, size));
+  }
   std::ifstream in(path, std::ios::binary);
   if (!in) {
-    where.Fail("cannot read \"" + path.string() + "\"");
+    fileWhere.Fail("cannot read \"" + path.string() + "\"");
   }
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::vector<std::uint8_t> bytes(std::size_t{size} + 1);
+  in.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  bytes.resize(static_cast<std::size_t>(in.gcount()));
+  return bytes;
 }
 
 // "embedded-modified" and {"embedded": true, "xor": {...}}: the embedded
@@ -52,8 +73,7 @@ XorPatch ReadXor(const Json& value, const Where& where) {
 
 std::vector<std::uint8_t> Padded(std::vector<std::uint8_t> bytes, std::uint32_t size, const Where& where) {
   if (bytes.size() > size) {
-    where.Fail("wrong size: " + std::to_string(bytes.size()) + " bytes do not fit a flash of " +
-               std::to_string(size) + " bytes");
+    where.Fail(TooLarge(bytes.size(), size));
   }
   bytes.resize(size, kErasedByte);
   return bytes;
@@ -75,7 +95,7 @@ std::vector<std::uint8_t> ReadContentsObject(const Json& value, std::uint32_t si
   }
   if (value.contains("file")) {
     CheckFields(value, {"file"}, where);
-    return Padded(ReadFile(value["file"], where / "file", options), size, where);
+    return Padded(ReadFile(value["file"], size, where, options), size, where);
   }
   if (value.contains("embedded")) {
     CheckFields(value, {"embedded", "xor"}, where);

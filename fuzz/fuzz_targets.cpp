@@ -140,10 +140,7 @@ void ParseScenarioText(std::span<const std::uint8_t> input) {
   }();
   emu::ScenarioOptions options;
   options.baseDirectory = base;
-  options.embeddedImage = [] {
-    const auto bytes = Family13ImageBytes();
-    return std::optional(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
-  };
+  options.embeddedImage = Family13ImageCopy;
   emu::Scenario scenario;
   try {
     scenario = emu::ParseScenario(text, options);

@@ -4,7 +4,7 @@
 
 #include "app/cli/device_text.h"
 #include "app/cli/job_support.h"
-#include "app/cli/outcome_texts.h"
+#include "app/outcome_texts.h"
 #include "app/device_report.h"
 #include "platform/access_advice.h"
 

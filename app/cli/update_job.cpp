@@ -14,7 +14,7 @@
 #include "app/cli/image_check.h"
 #include "app/cli/image_override_resources.h"
 #include "app/cli/job_support.h"
-#include "app/cli/outcome_texts.h"
+#include "app/outcome_texts.h"
 #include "app/cli/reattach_wait.h"
 #include "app/cli/whole_flash.h"
 #include "app/device_details.h"

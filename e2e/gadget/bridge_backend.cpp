@@ -6,22 +6,10 @@
 #include "resources/family13_image.h"
 
 namespace qfw::e2e {
-namespace {
-
-emu::ScenarioOptions WithEmbeddedImage() {
-  emu::ScenarioOptions options;
-  options.embeddedImage = [] {
-    const auto bytes = Family13ImageBytes();
-    return std::optional(std::vector<std::uint8_t>(bytes.begin(), bytes.end()));
-  };
-  return options;
-}
-
-}  // namespace
 
 BridgeBackend::BridgeBackend(const std::filesystem::path& scenario, const std::optional<std::string>& devicePath,
                              std::ostream& log) {
-  const emu::Scenario machine = emu::LoadScenario(scenario, WithEmbeddedImage());
+  const emu::Scenario machine = emu::LoadScenario(scenario, {.embeddedImage = Family13ImageCopy});
   if (machine.devices.empty()) {
     throw std::runtime_error("the scenario has no device");
   }

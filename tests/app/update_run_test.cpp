@@ -9,6 +9,7 @@
 #include "flash/image_checksum.h"
 #include "flash/image_layout.h"
 #include "tests/app/workflow_fixture.h"
+#include "tests/support/family13_flash.h"
 
 namespace qfw {
 namespace {
@@ -46,16 +47,6 @@ ByteVector OldFlash13(const ByteVector& embedded, bool signature) {
   flash[kConfigOffset13 + 254] = signature ? 'Q' : 'q';
   flash[kConfigOffset13 + 255] = signature ? 'R' : 'r';
   return flash;
-}
-
-ByteVector ExpectedFlash13(const ByteVector& embedded, std::span<const std::uint8_t> block) {
-  ByteVector image(kFlashImageSize, 0x00);
-  std::copy_n(embedded.begin(), kCodeAreaSize13, image.begin());
-  std::copy(block.begin(), block.end(), image.begin() + kConfigOffset13);
-  const std::uint16_t crc = ImageCrc16(std::span(image).first(kChecksumCovered13), 0);
-  image[kChecksumOffset13] = static_cast<std::uint8_t>(crc >> 8);
-  image[kChecksumOffset13 + 1] = static_cast<std::uint8_t>(crc);
-  return image;
 }
 
 class UpdateRunTest : public test::WorkflowTest {
@@ -126,7 +117,7 @@ TEST_F(UpdateRunTest, Family13WithSignatureKeepsTheDevicesBytes) {
     const bool marked = fromImage.contains(i);
     EXPECT_EQ(block[i], marked ? embedded_[kConfigOffset13 + i] : old[kConfigOffset13 + i]) << "position " << i;
   }
-  EXPECT_EQ(FlashBytes(bridge, 0, kFlashImageSize), ExpectedFlash13(embedded_, block));
+  EXPECT_EQ(FlashBytes(bridge, 0, kFlashImageSize), test::ExpectedFlash13(embedded_, block));
 }
 
 TEST_F(UpdateRunTest, Family13WithoutSignatureTakesTheImagesBlock) {
@@ -135,7 +126,7 @@ TEST_F(UpdateRunTest, Family13WithoutSignatureTakesTheImagesBlock) {
   workflow_.EraseButtonClick();
   const ByteVector imageBlock(embedded_.begin() + kConfigOffset13, embedded_.begin() + kConfigOffset13 + kConfigSize13);
   EXPECT_EQ(FlashBytes(bridge, kConfigOffset13, kConfigSize13), imageBlock);
-  EXPECT_EQ(FlashBytes(bridge, 0, kFlashImageSize), ExpectedFlash13(embedded_, imageBlock));
+  EXPECT_EQ(FlashBytes(bridge, 0, kFlashImageSize), test::ExpectedFlash13(embedded_, imageBlock));
 }
 
 // The controller resets, leaves the bus and comes back; the device events

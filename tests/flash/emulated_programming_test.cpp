@@ -15,6 +15,7 @@
 #include "flash/image_layout.h"
 #include "resources/embedded_resources.h"
 #include "tests/support/fake_host.h"
+#include "tests/support/family13_flash.h"
 
 namespace qfw {
 namespace {
@@ -71,23 +72,11 @@ std::array<std::uint8_t, 256> ConfigBlock() {
   return block;
 }
 
-// The family-13 image the update writes: embedded code, the given block,
-// zeros after it, the checksum of the code area.
-Bytes ExpectedFamily13(const Bytes& embedded, std::span<const std::uint8_t> block) {
-  Bytes image(kFlashImageSize, 0x00);
-  std::copy_n(embedded.begin(), kCodeAreaSize13, image.begin());
-  std::copy(block.begin(), block.end(), image.begin() + kConfigOffset13);
-  const std::uint16_t crc = ImageCrc16(std::span(image).first(kChecksumCovered13), 0);
-  image[kChecksumOffset13] = static_cast<std::uint8_t>(crc >> 8);
-  image[kChecksumOffset13 + 1] = static_cast<std::uint8_t>(crc);
-  return image;
-}
-
 TEST_F(EmulatedProgrammingTest, Family13ImageFromEmbeddedCodeAndGivenBlock) {
   auto& bridge = Add("QRS642", [](emu::DeviceConfig& c) { c.flash.contents = Pattern(65536, 7); });
   const auto block = ConfigBlock();
   ASSERT_TRUE(ProgramFamily13Image(MakeContext(), kPath, true, true, block));
-  const Bytes expected = ExpectedFamily13(embedded_, block);
+  const Bytes expected = test::ExpectedFlash13(embedded_, block);
   EXPECT_EQ(Flash(bridge), expected);
   EXPECT_EQ(expected[kChecksumOffset13], 0x76);
   EXPECT_EQ(expected[kChecksumOffset13 + 1], 0x8B);
@@ -107,7 +96,7 @@ TEST_F(EmulatedProgrammingTest, WrongReportedKindIsRescuedByTheNextWriteMode) {
   });
   const auto block = ConfigBlock();
   ASSERT_TRUE(ProgramFamily13Image(MakeContext(), kPath, true, true, block));
-  EXPECT_EQ(Flash(bridge), ExpectedFamily13(embedded_, block));
+  EXPECT_EQ(Flash(bridge), test::ExpectedFlash13(embedded_, block));
   EXPECT_EQ(BlockWrites(bridge), 18u) << "two whole attempts";
 }
 

@@ -12,6 +12,7 @@
 #include "flash/image_checksum.h"
 #include "flash/image_layout.h"
 #include "resources/family13_image.h"
+#include "tests/support/family13_flash.h"
 
 namespace qfw::cli::test {
 
@@ -22,18 +23,11 @@ inline Bytes EmbeddedImage13() {
   return Bytes(image.begin(), image.end());
 }
 
-// Stores the checksum the code area asks for.
-inline void FixChecksum13(Bytes& bytes) {
-  const std::uint16_t crc = ImageCrc16(std::span(bytes).first(kChecksumCovered13), 0);
-  bytes[kChecksumOffset13] = static_cast<std::uint8_t>(crc >> 8);
-  bytes[kChecksumOffset13 + 1] = static_cast<std::uint8_t>(crc);
-}
-
 // A valid family-13 image whose code differs from the embedded one.
 inline Bytes OtherImage13(std::uint8_t seed) {
   Bytes image = EmbeddedImage13();
   for (std::size_t i = 0x100; i < 0x1100; ++i) image[i] = static_cast<std::uint8_t>(image[i] ^ (seed + i));
-  FixChecksum13(image);
+  qfw::test::StoreChecksum13(image);
   return image;
 }
 

@@ -1,11 +1,11 @@
 #pragma once
-// The outcome texts of the window, shown by the terminal program as well.
-// The window centres some of them in its label with leading spaces; the
-// terminal prints them without that padding (Trimmed).
+// The texts the update window shows as the outcome of a run or a scan. The
+// terminal program prints the same texts; the window centres some of them in
+// its label with leading spaces, which the terminal leaves out (Trimmed).
 
 #include <string_view>
 
-namespace qfw::cli {
+namespace qfw {
 
 inline constexpr std::string_view kAlreadyUpdatedText = "               The chip already updated!!";
 inline constexpr std::string_view kNoDeviceText = "                 No device found!!";
@@ -21,4 +21,4 @@ constexpr std::string_view Trimmed(std::string_view text) {
   return start == std::string_view::npos ? std::string_view{} : text.substr(start);
 }
 
-}  // namespace qfw::cli
+}  // namespace qfw
