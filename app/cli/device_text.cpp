@@ -82,7 +82,8 @@ std::string InfoText(const DeviceDetails& details, const DeviceReport& report) {
   text += Line("firmware", details.versionText.empty() ? "(not a Quorell chip)" : details.versionText);
   text += Line("flash type", FlashTypeText(details, report));
   text += Line("drives", "(none)");  // nothing fills the Drives field
-  text += Line("status", details.statusText);
+  // The details display's status concerns the developer panel's procedures.
+  text += Line("panel", details.statusText.empty() ? "(no remark)" : details.statusText);
   const std::string identity = report.vendor + (report.product.empty() ? "" : " " + report.product);
   text += Line("device", identity + " (" + report.interfaceClass + ")");
   text += Line("update", UpdateState(report));
@@ -95,7 +96,7 @@ std::string InfoJson(const DeviceDetails& details, const DeviceReport& report) {
   object["firmwareVersion"] = details.versionText;
   object["flashType"] = details.flashText;
   object["drives"] = "";
-  object["status"] = details.statusText;
+  object["panelStatus"] = details.statusText;
   object["amicModel"] = details.amicModel ? json(*details.amicModel) : json(nullptr);
   return object.dump(kJsonIndent);
 }

@@ -51,7 +51,7 @@ TEST_F(ListingJobTest, InfoShowsTheDetailFields) {
   ASSERT_EQ(Run({"info", "--device", "/dev/sg1"}).code, ExitCode::Success);
   EXPECT_TRUE(Contains(Out(), "  chip:       QRS642 Series (ChipId 0x000D)\n"));
   EXPECT_TRUE(Contains(Out(), "  firmware:   Ver 67.01.00\n"));
-  EXPECT_TRUE(Contains(Out(), "  status:     The chip not support Firmware Update!\n"));
+  EXPECT_TRUE(Contains(Out(), "  panel:      The chip not support Firmware Update!\n"));
   EXPECT_TRUE(Contains(Out(), "  update:     needs the update\n"));
 }
 
@@ -61,7 +61,7 @@ TEST_F(ListingJobTest, InfoJsonOfAnOlderBridgeCarriesItsFlashType) {
   const json info = json::parse(Out());
   EXPECT_EQ(info["chipName"], "QR40611 Series");
   EXPECT_EQ(info["flashType"], "Unknown");  // the kind its controller reports
-  EXPECT_EQ(info["status"], "");
+  EXPECT_EQ(info["panelStatus"], "");
   EXPECT_EQ(info["state"], "not-supported");
 }
 
