@@ -27,7 +27,10 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME qfwupdate)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "qfwupdate")
-set(CPACK_PACKAGE_CONTACT "qfwupdate maintainers <qfwupdate@example.org>")
+# Whoever builds the package for a distribution names themselves here.
+set(QFW_PACKAGE_CONTACT "qfwupdate maintainers <qfwupdate@example.org>"
+    CACHE STRING "Maintainer field of the Debian package")
+set(CPACK_PACKAGE_CONTACT "${QFW_PACKAGE_CONTACT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "firmware update utility for Quorell USB-to-SATA bridges")
 # The summary above is the description's first line; CPack indents these.
 string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
