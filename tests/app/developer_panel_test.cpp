@@ -4,7 +4,6 @@
 // bridge.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -15,6 +14,7 @@
 #include "legacy/legacy_image.h"
 #include "tests/app/scripted_panel.h"
 #include "tests/app/workflow_fixture.h"
+#include "tests/support/temporary_folder.h"
 
 namespace qfw {
 namespace {
@@ -26,20 +26,8 @@ constexpr const char* kProgramDirectory = "/opt/qfw/";
 constexpr const char* kMismatchText = "The firmware file seems not match this chip!";
 
 // A folder of its own for the files a test writes.
-class Scratch {
+class Scratch : public test::TemporaryFolder {
  public:
-  Scratch() : path_(std::filesystem::temp_directory_path() / ("qfw-panel-" + std::to_string(::getpid()))) {
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~Scratch() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  Scratch(const Scratch&) = delete;
-  Scratch& operator=(const Scratch&) = delete;
-
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
   // A firmware file whose header record carries the chip tag.
   std::string FirmwareFile(const std::string& name, const std::string& tag) const {
     ByteVector bytes(4096, 0);
@@ -49,9 +37,6 @@ class Scratch {
     std::ofstream(File(name), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), 4096);
     return File(name);
   }
-
- private:
-  std::filesystem::path path_;
 };
 
 ByteVector ReadFile(const std::string& name) {

@@ -15,6 +15,7 @@
 #include "emulator/preset_contents.h"
 #include "emulator/scenario.h"
 #include "tests/emulator/emulator_fixture.h"
+#include "tests/support/temporary_folder.h"
 
 namespace qfw::emu::test {
 namespace {
@@ -183,12 +184,6 @@ TEST(ScenarioTest, PresetDecidesBridgeUnlessOverridden) {
 
 class ContentsTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("qfw-scenario-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
   fs::path Write(const std::string& name, const std::string& text) {
     std::ofstream(folder_ / name, std::ios::binary) << text;
     return folder_ / name;
@@ -196,7 +191,7 @@ class ContentsTest : public ::testing::Test {
   std::vector<std::uint8_t> Contents(const std::string& contents) {
     return OneDevice(R"({"path": "a", "preset": "QRS642", "flash": {"contents": )" + contents + "}}").flash.contents;
   }
-  fs::path folder_;
+  qfw::test::TemporaryFolder folder_;
 };
 
 TEST_F(ContentsTest, EveryForm) {

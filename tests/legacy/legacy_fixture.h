@@ -5,7 +5,6 @@
 // are whatever the test puts into the resource store.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -24,6 +23,7 @@
 #include "legacy/panel_choices.h"
 #include "tests/support/fake_host.h"
 #include "tests/support/scripted_pass_through.h"
+#include "tests/support/temporary_folder.h"
 
 namespace qfw::test {
 
@@ -60,31 +60,7 @@ inline bool AllAre(std::span<const std::uint8_t> bytes, std::uint8_t value) {
   return std::ranges::all_of(bytes, [&](std::uint8_t b) { return b == value; });
 }
 
-// A fresh, empty directory for files the test writes, removed afterwards.
-class ScratchDirectory {
- public:
-  ScratchDirectory() {
-    const auto* info = testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = "qfw-" + std::string(info->test_suite_name()) + "-" + std::string(info->name()) + "-" +
-                       std::to_string(::getpid());
-    std::ranges::replace(name, '/', '_');
-    path_ = std::filesystem::temp_directory_path() / name;
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
-  ~ScratchDirectory() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  ScratchDirectory(const ScratchDirectory&) = delete;
-  ScratchDirectory& operator=(const ScratchDirectory&) = delete;
-
-  const std::filesystem::path& Path() const { return path_; }
-  std::string File(const std::string& name) const { return (path_ / name).string(); }
-
- private:
-  std::filesystem::path path_;
-};
+using ScratchDirectory = TemporaryFolder;
 
 // Makes a directory the current one for as long as it lives.
 class CurrentDirectory {

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -12,6 +11,7 @@
 #include <vector>
 
 #include "platform/sysfs_discovery.h"
+#include "tests/support/temporary_folder.h"
 
 namespace qfw {
 namespace {
@@ -36,21 +36,11 @@ struct Node {
 // A sysfs tree under a fresh temporary directory, removed afterwards.
 class SysfsTree {
  public:
-  SysfsTree() {
-    static int counter = 0;
-    root_ = fs::temp_directory_path() /
-            ("qfw-sysfs-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    fs::remove_all(root_);
-    fs::create_directories(root_ / "class" / "scsi_generic");
-  }
-  ~SysfsTree() {
-    std::error_code ignored;
-    fs::remove_all(root_, ignored);
-  }
+  SysfsTree() { fs::create_directories(root_ / "class" / "scsi_generic"); }
   SysfsTree(const SysfsTree&) = delete;
   SysfsTree& operator=(const SysfsTree&) = delete;
 
-  const fs::path& Root() const { return root_; }
+  const fs::path& Root() const { return folder_.Path(); }
 
   void Add(const Node& node) {
     const fs::path host = node.usbDriver ? UsbInterface(node) / HostName(node) : SataHost(node);
@@ -109,7 +99,8 @@ class SysfsTree {
     fs::create_directory_symlink(fs::relative(target, link.parent_path()), link);
   }
 
-  fs::path root_;
+  qfw::test::TemporaryFolder folder_;
+  const fs::path& root_ = folder_.Path();
 };
 
 struct DiscoveryCase {

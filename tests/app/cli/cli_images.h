@@ -2,7 +2,6 @@
 // Flash contents and image files the command-line tests work with.
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <span>
@@ -13,6 +12,7 @@
 #include "flash/image_layout.h"
 #include "resources/family13_image.h"
 #include "tests/support/family13_flash.h"
+#include "tests/support/temporary_folder.h"
 
 namespace qfw::cli::test {
 
@@ -50,26 +50,7 @@ inline Bytes ReadFile(const std::filesystem::path& path) {
   return Bytes(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-// A fresh folder under the system's temporary folder, removed with the object.
-class TemporaryFolder {
- public:
-  TemporaryFolder() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "qfwcli-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data());
-  }
-  ~TemporaryFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TemporaryFolder(const TemporaryFolder&) = delete;
-  TemporaryFolder& operator=(const TemporaryFolder&) = delete;
-
-  const std::filesystem::path& Path() const { return path_; }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  std::filesystem::path path_;
-};
+using qfw::test::TemporaryFolder;
 
 // A sysfs tree in which /dev/sg1 leads to disk sdb with partitions sdb1 and
 // sdb2, and a mount table.
