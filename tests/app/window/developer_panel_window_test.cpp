@@ -13,13 +13,9 @@
 #include <QLineEdit>
 #include <memory>
 
-#include "app/device_stack.h"
-#include "app/window/fw_tool_window.h"
 #include "app/window/qt_file_dialog.h"
 #include "app/window/qt_panel_view.h"
-#include "resources/embedded_resources.h"
-#include "tests/app/window/manual_timers.h"
-#include "tests/support/fake_host.h"
+#include "tests/app/window/emulated_window_test.h"
 
 namespace qfw {
 namespace {
@@ -33,14 +29,11 @@ class AnsweringDialog final : public FileDialog {
   std::optional<std::string> answer;
 };
 
-class DeveloperPanelWindowTest : public testing::Test {
+class DeveloperPanelWindowTest : public test::EmulatedWindowTest<test::RecordingMessageBox> {
  protected:
   DeveloperPanelWindowTest() {
-    stack_ = std::make_unique<DeviceStack>(
-        DeviceStackOptions{.scenario = std::string(QFW_SCENARIO_DIR) + "/default.json"}, clock_, debug_);
-    transport_ = std::make_unique<Transport>(stack_->Driver());
-    context_ = std::make_unique<Context>(Context{*transport_, host_});
-    window_ = std::make_unique<TQ61xFwTool>(*context_, stack_->Discovery(), &timers_, &dialog_);
+    LoadScenario("default.json");
+    window_ = std::make_unique<TQ61xFwTool>(Ctx(), stack_->Discovery(), &timers_, &dialog_);
   }
 
   template <typename W>
@@ -49,19 +42,7 @@ class DeveloperPanelWindowTest : public testing::Test {
   }
   const WindowState& State() const { return window_->Workflow().State(); }
 
-  test::ManualClock clock_;
-  test::RecordingMessageBox messages_;
-  test::RecordingDebugOutput debug_;
-  test::CountingPump pump_;
-  NullProgress progress_;
-  EmbeddedResources resources_;
-  Host host_{clock_, messages_, debug_, pump_, progress_, resources_};
-  test::ManualTimerService timers_{clock_};
   AnsweringDialog dialog_;
-  std::unique_ptr<DeviceStack> stack_;
-  std::unique_ptr<Transport> transport_;
-  std::unique_ptr<Context> context_;
-  std::unique_ptr<TQ61xFwTool> window_;
 };
 
 TEST_F(DeveloperPanelWindowTest, ThePanelStaysHiddenAsLaidOut) {

@@ -12,13 +12,10 @@
 #include <functional>
 #include <memory>
 
-#include "app/device_stack.h"
 #include "app/window/hot_plug_sources.h"
 #include "app/window/visible_texts.h"
 #include "emulator/emulated_bus.h"
-#include "resources/embedded_resources.h"
-#include "tests/app/window/manual_timers.h"
-#include "tests/support/fake_host.h"
+#include "tests/app/window/emulated_window_test.h"
 
 namespace qfw {
 namespace {
@@ -28,8 +25,6 @@ using namespace std::chrono_literals;
 constexpr const char* kPrompt = "Click 'Yes' to proceed with the firmware update";
 constexpr const char* kAlreadyUpdated = "               The chip already updated!!";
 constexpr const char* kNoDevice = "                 No device found!!";
-
-std::string ScenarioPath(const std::string& name) { return std::string(QFW_SCENARIO_DIR) + "/" + name; }
 
 // A message box the test closes at once, optionally doing something while
 // it is "open" (its modal loop would let events run).
@@ -54,13 +49,11 @@ std::ostream& operator<<(std::ostream& out, const Text& t) {
   return out << t.name << ": \"" << t.text << "\" " << t.colour;
 }
 
-class FwToolWindowTest : public testing::Test {
+class FwToolWindowTest : public test::EmulatedWindowTest<AutoClosingMessageBox> {
  protected:
   void Open(const std::string& scenario) {
-    stack_ = std::make_unique<DeviceStack>(DeviceStackOptions{.scenario = ScenarioPath(scenario)}, clock_, debug_);
-    transport_ = std::make_unique<Transport>(stack_->Driver());
-    context_ = std::make_unique<Context>(Context{*transport_, host_});
-    window_ = std::make_unique<TQ61xFwTool>(*context_, stack_->Discovery(), &timers_);
+    LoadScenario(scenario);
+    window_ = std::make_unique<TQ61xFwTool>(Ctx(), stack_->Discovery(), &timers_);
     hotPlug_ = std::make_unique<EmulatedHotPlug>(*stack_->Bus(), [this](std::uint32_t code) {
       window_->DeviceChanged(code);
     });
@@ -89,18 +82,6 @@ class FwToolWindowTest : public testing::Test {
   QAbstractButton* Button(const char* name) const { return window_->Controls().As<QAbstractButton>(name); }
   emu::EmulatedBridge& Bridge() { return *stack_->Bus()->Find("/dev/sg1"); }
 
-  test::ManualClock clock_;
-  AutoClosingMessageBox messages_;
-  test::RecordingDebugOutput debug_;
-  test::CountingPump pump_;
-  NullProgress progress_;
-  EmbeddedResources resources_;
-  Host host_{clock_, messages_, debug_, pump_, progress_, resources_};
-  test::ManualTimerService timers_{clock_};
-  std::unique_ptr<DeviceStack> stack_;
-  std::unique_ptr<Transport> transport_;
-  std::unique_ptr<Context> context_;
-  std::unique_ptr<TQ61xFwTool> window_;
   std::unique_ptr<EmulatedHotPlug> hotPlug_;
 };
 
