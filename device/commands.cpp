@@ -46,6 +46,14 @@ bool In(Transport& t, const std::string& path, const Cdb& cdb, std::span<std::ui
   return t.SendCommandIn(path, cdb, data).ok;
 }
 
+// A memory read counts only when every asked byte came back: a device that
+// completes the command without data (a plain disk answering CHECK
+// CONDITION) would otherwise "read" the zeros the buffer started with.
+bool ReadIn(Transport& t, const std::string& path, const Cdb& cdb, std::span<std::uint8_t> data) {
+  const TransferResult result = t.SendCommandIn(path, cdb, data);
+  return result.ok && result.transferred.value_or(0) >= data.size();
+}
+
 bool Out(Transport& t, const std::string& path, const Cdb& cdb, std::span<const std::uint8_t> data = {}) {
   return t.SendCommandOut(path, cdb, data).ok;
 }
@@ -72,7 +80,7 @@ bool CmdRomProgram(Transport& t, const std::string& path, std::span<const std::u
 bool CmdRomRead(Transport& t, const std::string& path, std::uint32_t romAddress, std::span<std::uint8_t> buffer) {
   Cdb cdb = VendorCdb(kRomRead);
   PutLe32(std::span(cdb).subspan<3, 4>(), romAddress);
-  return In(t, path, cdb, buffer);
+  return ReadIn(t, path, cdb, buffer);
 }
 
 bool CmdRomLoadSequence(Transport& t, const std::string& path, int romType) {
@@ -85,7 +93,7 @@ bool CmdSwitchInternalRom(Transport& t, const std::string& path) {
 }
 
 bool CmdFlashRead(Transport& t, const std::string& path, std::uint32_t address, std::span<std::uint8_t> buffer) {
-  return In(t, path, FlashAddressCdb(kFlashRead, address), buffer);
+  return ReadIn(t, path, FlashAddressCdb(kFlashRead, address), buffer);
 }
 
 bool CmdFlashWrite(Transport& t, const std::string& path, std::uint32_t address,

@@ -342,6 +342,12 @@ TEST_F(RomProcedureTest, BackupFailures) {
     EXPECT_EQ(status_.Last(), c.status);
     EXPECT_FALSE(status_.Saw("Read flash and backup success!"));
   }
+  // A device that completes the read without data (a plain disk) gives
+  // nothing to save.
+  Add("usb-stick", {}, "/dev/stick");
+  RomBackup(MakeContext(), PanelChoices{.backupFileName = scratch.File("stick.bak")}, "/dev/stick");
+  EXPECT_EQ(status_.Last(), "Read ROM fail!!");
+  EXPECT_FALSE(std::filesystem::exists(scratch.File("stick.bak")));
 }
 
 TEST_F(RomProcedureTest, StatusTextsDoNotLetWindowEventsRun) {

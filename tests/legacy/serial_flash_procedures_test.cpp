@@ -452,5 +452,14 @@ TEST_F(SerialFlashProcedureTest, BackupReadFailureWritesNoFile) {
   EXPECT_FALSE(std::filesystem::exists(choices_.backupFileName));
 }
 
+TEST_F(SerialFlashProcedureTest, ADeviceThatReadsWithoutDataGivesNoBackup) {
+  const ScratchDirectory scratch;
+  Add("usb-stick");  // completes the vendor read, hands back nothing
+  choices_.backupFileName = scratch.File("backup.bin");
+  EXPECT_FALSE(LegacyBackupFlash(MakeContext(), choices_, kPath));
+  EXPECT_EQ(status_.Last(), "Read Back to Backup Error!!");
+  EXPECT_FALSE(std::filesystem::exists(choices_.backupFileName));
+}
+
 }  // namespace
 }  // namespace qfw::test
