@@ -91,10 +91,24 @@ std::vector<fs::path> DevicesOfSameHost(const fs::path& device) {
   return devices;
 }
 
+// The node's name in sysfs: the last part of the path, its links followed.
+std::string NodeName(const std::string& devicePath) {
+  std::error_code error;
+  const fs::path real = fs::canonical(devicePath, error);
+  return (error ? fs::path(devicePath) : real).filename().string();
+}
+
 }  // namespace
 
+bool IsKnownNode(const std::string& devicePath, const fs::path& sysfsRoot) {
+  const std::string node = NodeName(devicePath);
+  std::error_code error;
+  return !node.empty() && (fs::exists(sysfsRoot / "class" / "scsi_generic" / node, error) ||
+                           fs::exists(sysfsRoot / "class" / "block" / node, error));
+}
+
 std::vector<std::string> BridgeBlockDevices(const std::string& devicePath, const fs::path& sysfsRoot) {
-  const std::string node = fs::path(devicePath).filename().string();
+  const std::string node = NodeName(devicePath);
   if (node.empty()) return {};
   StackCollector collector(sysfsRoot);
   const fs::path genericDevice = sysfsRoot / "class" / "scsi_generic" / node / "device";

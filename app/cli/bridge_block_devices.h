@@ -18,4 +18,9 @@ namespace qfw::cli {
 // device itself (/dev/sdX) is followed from class/block.
 std::vector<std::string> BridgeBlockDevices(const std::string& devicePath, const std::filesystem::path& sysfsRoot);
 
+// Whether sysfs knows the node the path names (links such as
+// /dev/disk/by-path/... followed) as a SCSI generic or a block device; for
+// any other path nothing can be said about what is mounted.
+bool IsKnownNode(const std::string& devicePath, const std::filesystem::path& sysfsRoot);
+
 }  // namespace qfw::cli

@@ -58,6 +58,14 @@ void WriteTemporary(const std::filesystem::path& temporary, std::span<const std:
   if (const int error = fd.Close(); error != 0) Fail("close", temporary, error);
 }
 
+// The rename itself reaches the disk only with its folder.
+void FlushFolderOf(const std::filesystem::path& path) {
+  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+  UniqueFd fd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (fd.Get() < 0) Fail("open the folder of", path, errno);
+  if (::fsync(fd.Get()) != 0) Fail("flush the folder of", path, errno);
+}
+
 }  // namespace
 
 std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path, std::size_t limit) {
@@ -86,6 +94,7 @@ void WriteFileDurably(const std::filesystem::path& path, std::span<const std::ui
     std::filesystem::remove(temporary, ignored);
     Fail("write", path, error);
   }
+  FlushFolderOf(path);
 }
 
 }  // namespace qfw::cli

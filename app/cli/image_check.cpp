@@ -9,11 +9,11 @@
 #include "flash/embedded_image.h"
 #include "flash/image_checksum.h"
 #include "flash/image_layout.h"
+#include "legacy/chip_tag_table.h"
 
 namespace qfw::cli {
 namespace {
 
-constexpr std::array<std::uint8_t, 4> kMarker13{0x55, 0xAA, 0xAA, 0x55};
 constexpr std::size_t kTagLength = 4;
 constexpr std::size_t kTagDigits = 3;
 
@@ -41,8 +41,8 @@ std::string_view ChipDigits13() {
 }
 
 std::optional<std::string> MarkerProblem(std::span<const std::uint8_t> bytes) {
-  const auto marker = bytes.subspan(kMarkerOffset13, kMarker13.size());
-  if (std::ranges::equal(marker, kMarker13)) return std::nullopt;
+  const auto marker = bytes.subspan(kMarkerOffset13, kFirmwareMarker.size());
+  if (std::ranges::equal(marker, kFirmwareMarker)) return std::nullopt;
   return "no firmware marker at 0xBFF0 (found " + Hex(marker) + ", expected 55 AA AA 55)";
 }
 
@@ -60,12 +60,6 @@ std::optional<std::string> ChecksumProblem(std::span<const std::uint8_t> bytes) 
   const unsigned computed = ImageCrc16(bytes.first(kChecksumCovered13), 0);
   if (stored == computed) return std::nullopt;
   return "the checksum stored at 0xBFFE (" + Hex16(stored) + ") does not match the code area (" + Hex16(computed) + ")";
-}
-
-std::optional<std::string> CodeAreaProblem13(std::span<const std::uint8_t> bytes) {
-  if (auto problem = MarkerProblem(bytes)) return problem;
-  if (auto problem = TagProblem(bytes)) return problem;
-  return ChecksumProblem(bytes);
 }
 
 std::optional<std::string> SizeProblem(std::span<const std::uint8_t> bytes, std::size_t expected,
@@ -86,7 +80,9 @@ std::optional<std::string> Family10FlashProblem(std::span<const std::uint8_t> by
 
 std::optional<std::string> Family13ImageProblem(std::span<const std::uint8_t> bytes) {
   if (auto problem = SizeProblem(bytes, kImageSize13, "a QRS642 firmware image")) return problem;
-  if (auto problem = CodeAreaProblem13(bytes)) return problem;
+  if (auto problem = MarkerProblem(bytes)) return problem;
+  if (auto problem = TagProblem(bytes)) return problem;
+  if (auto problem = ChecksumProblem(bytes)) return problem;
   if (!HasConfigSignature(bytes.subspan(kConfigOffset13, kConfigSize13))) {
     return "its configuration block (0xC000) does not end with the signature \"QR\"";
   }
@@ -98,7 +94,8 @@ std::optional<std::string> FlashImageProblem(std::span<const std::uint8_t> bytes
     return "restoring is for QRS641 and QRS642 controllers only (this is " + std::string(ChipName(family)) + ")";
   }
   if (auto problem = SizeProblem(bytes, kFlashImageSize, "the whole flash")) return problem;
-  return family == kFamilyQrs642 ? CodeAreaProblem13(bytes) : Family10FlashProblem(bytes);
+  // A QRS642 flash starts with its firmware image, configuration block included.
+  return family == kFamilyQrs642 ? Family13ImageProblem(bytes.first(kImageSize13)) : Family10FlashProblem(bytes);
 }
 
 }  // namespace qfw::cli

@@ -2,7 +2,8 @@
 
 #include <algorithm>
 #include <fstream>
-#include <sstream>
+#include <iterator>
+#include <string>
 
 #include "app/cli/bridge_block_devices.h"
 
@@ -22,6 +23,7 @@ bool NamesOneOf(const std::string& source, const std::vector<std::string>& names
 // leads.
 bool FromBridge(const std::string& source, const std::vector<std::string>& names) {
   if (NamesOneOf(source, names)) return true;
+  if (!source.starts_with('/')) return false;  // "tmpfs", "proc": no file to follow
   std::error_code error;
   const fs::path resolved = fs::canonical(source, error);
   return !error && NamesOneOf(resolved.string(), names);
@@ -31,15 +33,19 @@ bool FromBridge(const std::string& source, const std::vector<std::string>& names
 
 MountCheck CheckBridgeMounts(const std::string& devicePath, const MountRoots& roots) {
   MountCheck check;
+  if (!IsKnownNode(devicePath, roots.sysfs)) {
+    check.problem = devicePath + " is not a SCSI generic or block device known to " + roots.sysfs.string();
+    return check;
+  }
   const std::vector<std::string> names = BridgeBlockDevices(devicePath, roots.sysfs);
   if (names.empty()) return check;
   std::ifstream file(roots.mounts);
-  std::stringstream text;
-  if (!file || !(text << file.rdbuf())) {
+  const std::string text{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+  if (!file.is_open() || file.bad()) {
     check.problem = "cannot read the table of mounted file systems " + roots.mounts.string();
     return check;
   }
-  for (MountEntry& entry : ParseMountTable(text.str())) {
+  for (MountEntry& entry : ParseMountTable(text)) {
     if (FromBridge(entry.source, names)) check.mounted.push_back(std::move(entry));
   }
   return check;

@@ -31,17 +31,19 @@ std::vector<std::string> CandidatePathsNow(DeviceDiscovery& discovery, DebugOutp
   return paths;
 }
 
-std::optional<std::string> WaitForReattach(const Context& context, DeviceDiscovery& discovery, const std::string& path,
-                                           const std::vector<std::string>& before, std::chrono::milliseconds timeout) {
+Reattach WaitForReattach(const Context& context, DeviceDiscovery& discovery, const std::string& path,
+                         const std::vector<std::string>& before, std::chrono::milliseconds timeout) {
   Clock& clock = context.host.clock;
   const auto start = clock.Now();
   const auto departureEnd = start + std::min(timeout, kDepartureWait);
-  while (clock.Now() < departureEnd && Contains(CandidatePathsNow(discovery, context.host.debug), path)) {
+  const auto present = [&] { return Contains(CandidatePathsNow(discovery, context.host.debug), path); };
+  while (present()) {
+    if (clock.Now() >= departureEnd) return {};
     clock.Sleep(kReattachPoll);
   }
   while (true) {
-    if (auto returned = ReturnedPath(context, discovery, path, before)) return returned;
-    if (clock.Now() - start >= timeout) return std::nullopt;
+    if (auto returned = ReturnedPath(context, discovery, path, before)) return {true, returned};
+    if (clock.Now() - start >= timeout) return {true, std::nullopt};
     clock.Sleep(kReattachPoll);
   }
 }

@@ -38,6 +38,11 @@ JobReport RunRestoreJob(CliEnvironment& env) {
                           ")? Keep the bridge plugged in and powered until this program ends.")) {
     return {ExitCode::Failure, path};
   }
+  // The question may have waited a long time: the bridge must still be the one checked.
+  if (IdentifyChip(env.context, path) != chipId) {
+    PrintError(env, "the device at " + path + " is no longer the one identified before; nothing was written.");
+    return {ExitCode::Failure, path};
+  }
   CmdModeEnter(env.context.transport, path);
   env.stages.BeginStage("Restoring", kFlashImageSize);
   const bool written = WriteWholeFlash(env.context, env.settings, path, chipId, image);

@@ -36,6 +36,9 @@ std::string FailureReason(UpdateFailure failure) {
   switch (failure) {
     case UpdateFailure::UnsupportedFamily:
       return "the controller was not identified as a QRS641 or QRS642; nothing was written.";
+    case UpdateFailure::DeviceChanged:
+      return "the device at the path is no longer the one identified before (was it swapped?); nothing was "
+             "written.";
     case UpdateFailure::NoEmbeddedImage:
       return "no firmware image for this controller was found (its firmware version could not be read, or this "
              "program carries no image for it); nothing was written.";
@@ -43,9 +46,11 @@ std::string FailureReason(UpdateFailure failure) {
       return "the device's configuration block could not be read; nothing was written.";
     case UpdateFailure::ProgrammingFailed:
       return "the firmware image could not be written and verified.";
-    default:
-      return "no device was selected; nothing was written.";
+    case UpdateFailure::NoDevice:
+    case UpdateFailure::None:
+      break;
   }
+  return "no device was selected; nothing was written.";
 }
 
 class UpdateJob {
@@ -99,7 +104,7 @@ JobReport UpdateJob::Run() {
   env_.stages.BeginStage("Updating", kFlashImageSize);
   const UpdateOutcome outcome = RunUpdate(Ctx(), env_.settings, path_, details_.chipId);
   env_.stages.EndStage();
-  LeaveMode(scan, true);
+  LeaveMode(scan, outcome.result);  // an updated controller resets, or is power-cycled
   return ReportOutcome(outcome, env_.stages.Failures());
 }
 
@@ -247,7 +252,14 @@ JobReport UpdateJob::AwaitReattach() {
   std::ostream& out = env_.console.out;
   if (wait.count() == 0) return Done(ExitCode::Success);
   out << "Waiting up to " << wait.count() << " s for the bridge to re-attach...\n" << std::flush;
-  const auto back = WaitForReattach(Ctx(), env_.discovery, path_, pathsBefore_, duration_cast<milliseconds>(wait));
+  const Reattach reattach =
+      WaitForReattach(Ctx(), env_.discovery, path_, pathsBefore_, duration_cast<milliseconds>(wait));
+  if (!reattach.departed) {
+    // Written and verified, but the controller still runs its former firmware.
+    out << "The bridge did not reset by itself.\n" << kPowerCycleText << '\n';
+    return Done(ExitCode::Success);
+  }
+  const auto& back = reattach.path;
   if (!back) {
     PrintError(env_, "the bridge did not re-attach within " + std::to_string(wait.count()) +
                          " s. Unplug it, plug it in again, and look with: " + std::string(kProgramName) + " list");

@@ -77,8 +77,16 @@ TEST_F(MountGuardTest, TheWholeDiskAndMapperDevicesCountToo) {
 
 TEST_F(MountGuardTest, OtherDisksAndLookalikeNamesAreClear) {
   EXPECT_TRUE(Check("/dev/sda1 / ext4 rw 0 0\n/dev/sdb10 /x ext4 rw 0 0\nsdb1 /y tmpfs rw 0 0\n").Clear());
-  // A node without a disk behind it has nothing to unmount.
+  // A node that sysfs knows without a disk behind it has nothing to unmount.
+  std::filesystem::create_directories(folder_ / "sys/class/scsi_generic/sg7/device");
   EXPECT_TRUE(Check("/dev/sdb1 /media ext4 rw 0 0\n", "/dev/sg7").Clear());
+}
+
+TEST_F(MountGuardTest, APathSysfsDoesNotKnowIsNotClear) {
+  // Nothing tells which disk it leads to, so nothing proves it unmounted.
+  const MountCheck check = Check("/dev/sdb1 /media ext4 rw 0 0\n", "/dev/disk/by-path/no-such-link");
+  EXPECT_FALSE(check.Clear());
+  EXPECT_NE(MountRefusalText("/dev/disk/by-path/no-such-link", check).find("--force"), std::string::npos);
 }
 
 TEST_F(MountGuardTest, AnUnreadableMountTableIsNotClear) {

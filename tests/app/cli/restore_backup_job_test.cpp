@@ -69,7 +69,10 @@ TEST_F(RestoreBackupTest, AFileThatDoesNotFitTheDeviceIsRefused) {
   AddBridge(kPath, "QRS642", test::OlderFlash13());
   Bytes badChecksum = test::OlderFlash13();
   badChecksum[0x40] ^= 0x01;
+  Bytes noConfigBlock = test::OlderFlash13();
+  std::fill_n(noConfigBlock.begin() + kConfigOffset13, kConfigSize13, 0xFF);
   const std::vector<std::pair<Bytes, const char*>> files{
+      {noConfigBlock, "configuration block (0xC000)"},
       {Bytes(kFlashImageSize, 0xFF), "marker"},
       {test::EmbeddedImage13(), "49408 bytes"},
       {badChecksum, "checksum"},

@@ -179,11 +179,23 @@ TEST_F(UpdateJobTest, ABridgeThatDoesNotComeBackInTimeIsAFailure) {
   EXPECT_LT(clock_.Now(), 60s);
 }
 
+TEST_F(UpdateJobTest, ABridgeThatDoesNotResetIsNotReportedAsBack) {
+  emu::EmulatedBridge& bridge = AddBridge(kPath, "QRS642", test::OlderFlash13());
+  bridge.FailCommands({.prefix = {0xFF, 0x04, 0x26}, .nth = 1, .count = 9});  // the reset is refused
+  EXPECT_EQ(Update().code, ExitCode::Success) << Err();
+  EXPECT_EQ(bridge.ResetCount(), 0);
+  EXPECT_TRUE(HoldsCodeOf(FlashOf(kPath), test::EmbeddedImage13()));
+  EXPECT_TRUE(Contains(Out(), "The bridge did not reset by itself.\nPlease power cycle the device\n"));
+  EXPECT_FALSE(Contains(Out(), "is back")) << Out();
+  EXPECT_FALSE(Contains(Out(), "already updated")) << Out();
+}
+
 class UpdateSafetyTest : public UpdateJobTest {
  protected:
   void SetUp() override {
     AddBridge(kPath, "QRS642", test::OlderFlash13());
     checkMounts_ = true;
+    test::WriteMountFixture(folder_.Path(), "");  // the bridge's disk, nothing mounted
   }
   bool Untouched() { return FlashOf(kPath) == test::OlderFlash13(); }
 };
@@ -221,7 +233,7 @@ TEST_F(UpdateSafetyTest, OnATerminalTheUserIsAskedFirst) {
 
 TEST_F(UpdateSafetyTest, WithoutATerminalItNeedsYes) {
   EXPECT_EQ(Run({"update", "--backup", BackupFile()}).code, ExitCode::Failure);
-  EXPECT_TRUE(Contains(Err(), "add --yes"));
+  EXPECT_TRUE(Contains(Err(), "add --yes")) << Err();
   EXPECT_TRUE(Untouched());
 }
 
