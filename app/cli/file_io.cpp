@@ -79,6 +79,13 @@ std::vector<std::uint8_t> ReadFileBytes(const std::filesystem::path& path, std::
 }
 
 void WriteFileDurably(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+  // The rename would replace whatever stands at path: a device node such as
+  // /dev/null or a folder must stay what it is.
+  std::error_code error;
+  const auto status = std::filesystem::symlink_status(path, error);
+  if (!error && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+    throw FileError("cannot write " + path.string() + ": not a regular file");
+  }
   std::filesystem::path temporary = path;
   temporary += ".part";
   try {

@@ -3,6 +3,7 @@
 // refusals that must leave the flash as it was.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 
@@ -241,6 +242,19 @@ TEST_F(UpdateSafetyTest, ABackupThatCannotBeWrittenStopsTheUpdate) {
   EXPECT_EQ(Run({"update", "--yes", "--backup", (folder_ / "no/such/folder/x.bin").string()}).code, ExitCode::Failure);
   EXPECT_TRUE(Contains(Err(), "nothing was written"));
   EXPECT_TRUE(Untouched());
+}
+
+TEST_F(UpdateSafetyTest, ABackupNameThatIsNoRegularFileIsLeftAsItIs) {
+  // Writing goes through a rename, which would put a file in place of a
+  // device node such as /dev/null; a pipe and a folder stand in for one.
+  const auto pipe = folder_ / "pipe";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::filesystem::path& target : {pipe, folder_.Path()}) {
+    EXPECT_EQ(Run({"update", "--yes", "--backup", target.string()}).code, ExitCode::Failure) << target;
+    EXPECT_TRUE(Contains(Err(), "not a regular file")) << Err();
+    EXPECT_TRUE(Untouched());
+  }
+  EXPECT_TRUE(std::filesystem::is_fifo(pipe));
 }
 
 }  // namespace
