@@ -8,15 +8,7 @@ scripts/deps.sh
 
 # CPack's DEB generator finds the shared-library dependencies with
 # dpkg-shlibdeps (dpkg-dev) and looks at the binaries with file.
-missing=()
-command -v dpkg-shlibdeps >/dev/null || missing+=(dpkg-dev)
-command -v file >/dev/null || missing+=(file)
-if ((${#missing[@]})); then
-  sudo_cmd=()
-  if [[ $(id -u) -ne 0 ]]; then sudo_cmd=(sudo); fi
-  "${sudo_cmd[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
-fi
+scripts/install-packages.sh dpkg-dev file
 
 dir=${1:-build}
 scripts/build.sh "$dir" -DQFW_WERROR=ON
