@@ -72,6 +72,7 @@ class Sweep {
       ++figures_.successes;
       return;
     }
+    if (!report.failureShown) Problem(what + ": neither success nor failure was shown: " + report.shown);
     ++figures_.failuresReported;
     Recover(machine, after, expected, what);
   }

@@ -36,6 +36,8 @@ struct ProcedureDefinition {
   MachineSetup setup;
   std::uint8_t family = 0;
   bool rom = false;  // the procedure writes the parallel ROM
+  // The procedure shows no status of its own: its result is the outcome.
+  bool silent = false;
   PanelChoices choices;
   Procedure run;
   Expectation expected;
@@ -59,11 +61,13 @@ class ProcedurePath final : public SweptPath {
     RunReport report;
     if (ChipFamilyOf(details.chipId) != definition_.family) {
       report.shown = "identified as family " + std::to_string(ChipFamilyOf(details.chipId));
+      report.failureShown = true;  // the panel offers no procedure for it
       return report;
     }
     PanelChoices choices = definition_.choices;
     choices.amicModel = details.amicModel.value_or(0);
     report.success = definition_.run(context, choices, path, machine.progress);
+    report.failureShown = !report.success && (definition_.silent || !machine.progress.status.empty());
     report.shown = "status \"" + machine.progress.status + "\"";
     return report;
   }
@@ -118,7 +122,8 @@ std::unique_ptr<SweptPath> SerialFlashAmicPath() {
 }
 
 std::unique_ptr<SweptPath> Family6NvramPath() {
-  ProcedureDefinition definition{.name = "family 6, NVRAM kept", .setup = {.device = DeviceOf("QRB621")}, .family = 6};
+  ProcedureDefinition definition{
+      .name = "family 6, NVRAM kept", .setup = {.device = DeviceOf("QRB621")}, .family = 6, .silent = true};
   definition.setup.resources = {{std::string(kLegacyImageType), std::string(kFamily6ImageRevision1), Family6Image()}};
   definition.run = [](const Context& context, const PanelChoices&, const std::string& path, const RecordingProgress&) {
     return Family6NvramUpdate(context, path);

@@ -16,6 +16,7 @@ namespace qfw::test {
 struct RunReport {
   bool success = false;        // the user was told the device was updated
   bool claimsUpdated = false;  // the last display says the device already holds the image
+  bool failureShown = false;   // the user was told the update failed, or it was not offered
   std::string shown;           // what the user saw, for problem reports
 };
 

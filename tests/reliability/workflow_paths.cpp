@@ -13,6 +13,7 @@ constexpr const char* kDevicePath = "/dev/sg1";
 constexpr std::string_view kAlreadyUpdated = "               The chip already updated!!";
 constexpr std::string_view kReattach = "Please wait device re-attached!";
 constexpr std::string_view kPowerCycle = "Please power cycle the device";
+constexpr std::string_view kUpdateFail = "                     Update    fail!!";
 // Long enough for a re-attach after the reset and the rescans it causes.
 constexpr std::chrono::milliseconds kAfterRun{3000};
 // Long enough for the rescan after a device arrival.
@@ -83,8 +84,11 @@ class WorkflowPath final : public SweptPath {
       machine.workflow.EraseButtonClick();
       const std::string_view successText = family_ == Family::Qrs642 ? kReattach : kPowerCycle;
       report.success = view[Control::replugLable1].visible && view[Control::replugLable1].text == successText;
+      report.failureShown = view[Control::devLable].visible && view[Control::devLable].text == kUpdateFail;
       report.shown = DescribeDisplay(view);
     } else {
+      // The scan's own display ("No device found!!" and the like) is the outcome.
+      report.failureShown = view[Control::devLable].visible && !view[Control::devLable].text.empty();
       report.shown = "no YES: " + DescribeDisplay(view);
     }
     machine.PassTime(kAfterRun);
