@@ -66,8 +66,7 @@ bool ReadConfigBlock10(const Context& context, const std::string& path, bool blo
     return ReadFlash(context, path, kConfigAddress10, block);
   }
   WaitFlashReady(context, path);
-  return CmdFlashRead(context.transport, path, kConfigAddress10, block) &&
-         context.transport.LastResult().transferred == block.size();
+  return CmdFlashRead(context.transport, path, kConfigAddress10, block);
 }
 
 // The embedded image is looked for first: without one nothing else is sent

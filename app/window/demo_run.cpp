@@ -9,6 +9,7 @@
 #include <chrono>
 #include <functional>
 
+#include "app/outcome_texts.h"
 #include "app/window/fw_tool_window.h"
 #include "app/window/visible_texts.h"
 #include "app/window/window_controls.h"
@@ -19,7 +20,6 @@ namespace {
 using namespace std::chrono_literals;
 
 constexpr auto kRescanTimeout = 30s;
-constexpr std::string_view kAlreadyUpdated = "The chip already updated!!";
 
 // Runs the event loop until condition holds or timeout has passed.
 bool WaitFor(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
@@ -45,7 +45,7 @@ void ReportState(TQ61xFwTool& window, const std::string& dir, const std::string&
 
 bool ShowsAlreadyUpdated(TQ61xFwTool& window) {
   WindowView& view = window.View();
-  return view.IsVisible(Control::devLable) && view.Text(Control::devLable).find(kAlreadyUpdated) != std::string::npos;
+  return view.IsVisible(Control::devLable) && view.Text(Control::devLable) == kAlreadyUpdatedText;
 }
 
 }  // namespace

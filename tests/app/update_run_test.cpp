@@ -182,8 +182,9 @@ TEST_F(UpdateRunTest, Family10WithBlockCommands) {
 }
 
 // Without block commands: the legacy commands, their progress steps and
-// status text. The block read of the ConfigBlock gets no data from such a
-// controller, so the image's block is written; the memory read fails here.
+// status text. The ConfigBlock is read with the older flash read; the old
+// flash carries no "QR" signature, so the image's block is written. The
+// memory read fails here.
 TEST_F(UpdateRunTest, Family10WithTheLegacyCommands) {
   EmbedFamily10();
   const ByteVector image = Family10Image();
@@ -290,6 +291,19 @@ TEST_F(UpdateRunTest, RefusedRunsWriteNothing) {
     }
     bus_.Unplug(path);
   }
+}
+
+TEST_F(UpdateRunTest, AnotherControllerAtThePathIsNotWritten) {
+  // The identification behind CurrentChipId is not what answers at the
+  // path now (same family, another revision): a swapped device.
+  const ByteVector old = Pattern(kFlashImageSize, 0x44);
+  auto& bridge = AddDevice(kPath, "QRS642", [&](emu::DeviceConfig& config) { config.flash.contents = old; });
+  workflow_.Construct();
+  workflow_.State().CurrentChipId = static_cast<ChipId>(workflow_.State().CurrentChipId ^ 0x0100);
+  workflow_.EraseButtonClick();
+  ExpectFailureDisplay();
+  EXPECT_EQ(WritesTo(kPath), 0u);
+  EXPECT_EQ(FlashBytes(bridge, 0, kFlashImageSize), old);
 }
 
 TEST_F(UpdateRunTest, VerificationThatNeverAgreesFails) {
