@@ -68,6 +68,13 @@ const char* EventName(std::uint8_t type) {
   }
 }
 
+// Logs an ep0 answer that did not go out.
+void LogFailedAnswer(ssize_t result, const char* answer, std::ostream& log) {
+  if (result >= 0) return;
+  const int error = errno;
+  log << "gadget: ep0 " << answer << " answer failed: " << std::strerror(error) << std::endl;
+}
+
 }  // namespace
 
 FunctionFs::FunctionFs(const std::filesystem::path& mountPoint, std::string_view interfaceName)
@@ -110,25 +117,26 @@ void FunctionFs::ServeControl(std::ostream& log) {
 }
 
 // FunctionFS acknowledges a request by I/O on ep0 in the request's own
-// direction and stalls it on I/O in the other direction.
+// direction and stalls it on I/O in the other direction, which then fails
+// with EL2HLT when the stall went out.
 void FunctionFs::AnswerSetup(const SetupPacket& setup, std::ostream& log) {
   const bool in = (setup.requestType & USB_DIR_IN) != 0;
   std::array<std::uint8_t, 1> oneLun{0};
   switch (ClassifySetup(setup)) {
     case ControlAnswer::MaxLun:
-      Retrying([&] { return ::write(ep0_.Get(), oneLun.data(), oneLun.size()); });
+      LogFailedAnswer(Retrying([&] { return ::write(ep0_.Get(), oneLun.data(), oneLun.size()); }), "max LUN", log);
       return;
     case ControlAnswer::BulkOnlyReset:
       log << "gadget: Bulk-Only reset" << std::endl;
-      Retrying([&] { return ::read(ep0_.Get(), oneLun.data(), 0); });
+      LogFailedAnswer(Retrying([&] { return ::read(ep0_.Get(), oneLun.data(), 0); }), "Bulk-Only reset", log);
       return;
-    case ControlAnswer::Stall:
-      if (in) {
-        Retrying([&] { return ::read(ep0_.Get(), oneLun.data(), 0); });
-      } else {
-        Retrying([&] { return ::write(ep0_.Get(), oneLun.data(), 0); });
-      }
+    case ControlAnswer::Stall: {
+      const ssize_t result = in ? Retrying([&] { return ::read(ep0_.Get(), oneLun.data(), 0); })
+                                : Retrying([&] { return ::write(ep0_.Get(), oneLun.data(), 0); });
+      if (result < 0 && errno == EL2HLT) return;
+      LogFailedAnswer(result, "stall", log);
       return;
+    }
   }
 }
 

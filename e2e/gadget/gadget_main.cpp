@@ -51,6 +51,13 @@ void DumpFlash(BridgeBackend& bridge, const GadgetOptions& options) {
   }
 }
 
+// A gadget that cannot leave the bus or come back would leave the host
+// waiting for nothing: it ends, saying why, with a failure.
+[[noreturn]] void GiveUp(const char* what) {
+  std::cerr << "gadget: cannot " << what << "; giving up" << std::endl;
+  std::_Exit(EXIT_FAILURE);
+}
+
 // Serves commands for the life of the program. When the bridge is gone
 // after a command (its reset, or a vanishing fault) the gadget leaves the
 // bus, and comes back once the bridge is present again.
@@ -60,9 +67,9 @@ void DumpFlash(BridgeBackend& bridge, const GadgetOptions& options) {
       std::this_thread::sleep_for(kAfterPipeFailure);
     }
     if (bridge.Present()) continue;
-    udc.Unbind();
+    if (!udc.Unbind()) GiveUp("leave the bus");
     while (!bridge.Present()) std::this_thread::sleep_for(kPresencePoll);
-    udc.Bind();
+    if (!udc.Bind()) GiveUp("come back on the bus");
   }
 }
 

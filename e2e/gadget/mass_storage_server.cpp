@@ -40,10 +40,15 @@ ServeStep MassStorageServer::ServeOne() {
   buffer_.assign(cbw->dataLength, 0x00);
   const std::span data(buffer_);
   const bool dataOut = !cbw->dataIn && cbw->dataLength > 0;
-  // One transfer, ending when the buffer is full or at a short packet when
-  // the host sends less than it announced (the rest then stays zero).
-  if (dataOut && !pipe_.Receive(data)) {
-    return ServeStep::PipeFailed;
+  if (dataOut) {
+    // One transfer, ending when the buffer is full or at a short packet.
+    const auto got = pipe_.Receive(data);
+    if (!got) {
+      return ServeStep::PipeFailed;
+    }
+    if (*got < cbw->dataLength) {
+      return RefuseShortDataOut(*cbw, *got);
+    }
   }
   const CommandOutcome outcome =
       dataOut ? router_.Handle(*cbw, {}, data) : router_.Handle(*cbw, data, {});
@@ -57,6 +62,17 @@ ServeStep MassStorageServer::ServeOne() {
   }
   const auto residue = static_cast<std::uint32_t>(cbw->dataLength - transferred);
   return pipe_.Send(BuildCsw(cbw->tag, residue, outcome.status)) ? ServeStep::Served : ServeStep::PipeFailed;
+}
+
+// The host sent less than its CBW announced: the command does not run on
+// part of its data, and the phase error makes the host reset the device.
+ServeStep MassStorageServer::RefuseShortDataOut(const Cbw& cbw, std::size_t received) {
+  if (log_ != nullptr) {
+    *log_ << "short data-out " << HexBytes(cbw.Cdb()) << " " << received << " of " << cbw.dataLength
+          << " -> phase-error\n";
+  }
+  const auto residue = static_cast<std::uint32_t>(cbw.dataLength - received);
+  return pipe_.Send(BuildCsw(cbw.tag, residue, CswStatus::PhaseError)) ? ServeStep::Served : ServeStep::PipeFailed;
 }
 
 bool MassStorageServer::SendDataIn(std::span<const std::uint8_t> data, std::uint32_t expected) {

@@ -5,7 +5,9 @@
 // A data-in phase shorter than the host asked for ends with a short packet,
 // or with a zero-length packet when it fills whole packets (nothing at all
 // included), so the host's transfer ends there; the CSW reports the residue.
-// A data-out phase is always taken in full, whatever the command uses.
+// A data-out phase is always taken in full, whatever the command uses; one
+// that ends short of what the CBW announced runs nothing and is answered
+// with a phase error.
 
 #include <cstdint>
 #include <ostream>
@@ -32,6 +34,7 @@ class MassStorageServer {
   ServeStep ServeOne();
 
  private:
+  ServeStep RefuseShortDataOut(const Cbw& cbw, std::size_t received);
   bool SendDataIn(std::span<const std::uint8_t> data, std::uint32_t expected);
   void Log(const Cbw& cbw, const CommandOutcome& outcome) const;
 

@@ -108,6 +108,29 @@ TEST_F(MassStorageServerTest, DataOutIsTakenWholeBeforeTheCommandRuns) {
   EXPECT_EQ(bridge_->Flash().Contents()[1024], 0xFF);
 }
 
+TEST_F(MassStorageServerTest, ShortDataOutRunsNothingAndIsAPhaseError) {
+  const Cbw write = MakeCbw({0xDF, 0x00, 0x00, 0x04, 0x00, 0, 0, 0, 0, 0, 0, 0xFB}, 1024, false);
+  const struct {
+    const char* name;
+    std::size_t sent;
+  } cases[] = {
+      {"nothing", 0},
+      {"one packet of two", 512},
+      {"one byte short", 1023},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    pipe_.in.clear();
+    EXPECT_EQ(Serve(write, {Bytes(c.sent, 0x11)}), ServeStep::Served);
+    ASSERT_EQ(pipe_.in.size(), 1u);
+    EXPECT_EQ(pipe_.in[0], Csw(static_cast<std::uint32_t>(1024 - c.sent), CswStatus::PhaseError));
+    EXPECT_EQ(bridge_->Flash().Contents()[0], 0xFF) << "the write never reaches the bridge";
+  }
+  EXPECT_NE(log_.str().find("short data-out df 00 00 04 00 00 00 00 00 00 00 fb 512 of 1024 -> phase-error"),
+            std::string::npos)
+      << log_.str();
+}
+
 TEST_F(MassStorageServerTest, WhatIsNoCbwIsDroppedWithoutAnswer) {
   pipe_.out.push_back(Bytes(13, 0x55));
   EXPECT_EQ(server_.ServeOne(), ServeStep::BadCbw);

@@ -3,13 +3,13 @@
 // unbound when the binding goes. A plain file stands in for configfs.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "e2e/gadget/udc_binding.h"
+#include "tests/support/temporary_folder.h"
 
 namespace qfw::e2e {
 namespace {
@@ -19,7 +19,6 @@ namespace fs = std::filesystem;
 class UdcBindingTest : public testing::Test {
  protected:
   UdcBindingTest() { Clear(); }
-  ~UdcBindingTest() override { fs::remove(file_); }
 
   void Clear() { std::ofstream(file_, std::ios::trunc).flush(); }
   std::string Written() {
@@ -30,7 +29,8 @@ class UdcBindingTest : public testing::Test {
     return text.str();
   }
 
-  fs::path file_ = fs::temp_directory_path() / ("qfw-udc-" + std::to_string(::getpid()));
+  test::TemporaryFolder folder_;
+  fs::path file_ = folder_ / "UDC";
   std::ostringstream log_;
 };
 
