@@ -2,6 +2,7 @@
 // One-shot timers on virtual time: they expire only when the test lets the
 // clock move and asks for the due ones.
 
+#include <algorithm>
 #include <chrono>
 #include <functional>
 #include <map>
@@ -36,6 +37,13 @@ class ManualTimerService final : public TimerService {
   std::optional<std::chrono::milliseconds> DueAt(int id) const {
     const auto it = due_.find(id);
     return it == due_.end() ? std::nullopt : std::optional(it->second);
+  }
+
+  bool IsRunning(int id) const { return due_.contains(id); }
+  // The delay timer id was last started with.
+  std::optional<std::chrono::milliseconds> LastDelay(int id) const {
+    const auto last = std::ranges::find(starts.rbegin(), starts.rend(), id, &TimerStart::id);
+    return last == starts.rend() ? std::nullopt : std::optional(last->delay);
   }
 
   // Expires every timer whose time has come, earliest first: it stops and

@@ -16,7 +16,7 @@
 #include "device/progress.h"
 #include "device/transport.h"
 #include "resources/embedded_resources.h"
-#include "tests/app/window/manual_timers.h"
+#include "tests/app/manual_timer_service.h"
 #include "tests/support/fake_host.h"
 
 namespace qfw::test {
