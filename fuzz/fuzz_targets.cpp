@@ -1,7 +1,5 @@
 #include "fuzz/fuzz_targets.h"
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -13,6 +11,7 @@
 
 #include "app/cli/file_io.h"
 #include "app/cli/image_check.h"
+#include "app/cli/job_support.h"
 #include "app/device_details.h"
 #include "app/device_report.h"
 #include "device/chip_identification.h"
@@ -26,6 +25,7 @@
 #include "resources/embedded_resources.h"
 #include "resources/family13_image.h"
 #include "tests/support/fake_host.h"
+#include "tests/support/temporary_folder.h"
 
 namespace qfw::fuzz {
 namespace {
@@ -33,14 +33,14 @@ namespace {
 constexpr const char* kPath = "/dev/sg1";
 constexpr std::uint8_t kFamiliesChecked = 20;  // 0 to 18, and one beyond the table
 constexpr std::uint8_t kRevisionsChecked = 4;
-// What the terminal program reads of an image file at most.
-constexpr std::size_t kImageReadLimit = 0x10000;
 // Scenarios that ask for more flash than this in all are not installed.
 constexpr std::uint64_t kMaxScenarioFlash = 64u << 20;
 
-// A private scratch file or directory of this process.
+// A private scratch file or directory of this process, in a folder of its
+// own that goes when the process ends.
 std::filesystem::path Scratch(std::string_view name) {
-  return std::filesystem::temp_directory_path() / ("qfw-fuzz-" + std::to_string(::getpid()) + "-" + std::string(name));
+  static const test::TemporaryFolder folder;
+  return folder / std::string(name);
 }
 
 struct FuzzHost {
@@ -126,7 +126,7 @@ void CheckImageBytes(std::span<const std::uint8_t> input) {
   static const std::filesystem::path file = Scratch("image.bin");
   std::ofstream(file, std::ios::binary | std::ios::trunc)
       .write(reinterpret_cast<const char*>(input.data()), static_cast<std::streamsize>(input.size()));
-  const std::vector<std::uint8_t> read = cli::ReadFileBytes(file, kImageReadLimit);
+  const std::vector<std::uint8_t> read = cli::ReadFileBytes(file, cli::kImageFileLimit);
   (void)cli::Family13ImageProblem(read);
 }
 

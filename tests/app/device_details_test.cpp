@@ -3,12 +3,12 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <optional>
 
 #include "app/device_details.h"
 #include "tests/app/workflow_fixture.h"
+#include "tests/support/temporary_folder.h"
 
 namespace qfw {
 namespace {
@@ -120,16 +120,12 @@ class DetailsDisplayTest : public test::WorkflowTest {
     view_.SetEnabled(Control::DeviceList, true);
   }
   std::string WriteFile(const test::ByteVector& bytes) {
-    file_ = std::filesystem::temp_directory_path() /
-            (std::string("qfw_details_") + testing::UnitTest::GetInstance()->current_test_info()->name() + ".bin");
-    std::ofstream(file_, std::ios::binary)
+    const std::string file = folder_.File("firmware.bin");
+    std::ofstream(file, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return file_.string();
+    return file;
   }
-  ~DetailsDisplayTest() override {
-    if (!file_.empty()) std::filesystem::remove(file_);
-  }
-  std::filesystem::path file_;
+  test::TemporaryFolder folder_;
 };
 
 TEST_F(DetailsDisplayTest, SerialFlashFamilyThenAnUpdatedFamily) {

@@ -3,13 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "legacy/firmware_file_match.h"
 #include "tests/support/fake_host.h"
+#include "tests/support/temporary_folder.h"
 
 namespace qfw {
 namespace {
@@ -136,17 +136,13 @@ TEST(MatchFirmwareRecords, ShortFileReadsAsZeros) {
 class MatchFirmwareFileTest : public testing::Test {
  protected:
   std::string Write(const Bytes& bytes) {
-    path_ = std::filesystem::temp_directory_path() /
-            (std::string("qfw_match_") + testing::UnitTest::GetInstance()->current_test_info()->name() + ".bin");
-    std::ofstream(path_, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                 static_cast<std::streamsize>(bytes.size()));
-    return path_.string();
-  }
-  ~MatchFirmwareFileTest() override {
-    if (!path_.empty()) std::filesystem::remove(path_);
+    const std::string path = folder_.File("firmware.bin");
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<std::streamsize>(bytes.size()));
+    return path;
   }
 
-  std::filesystem::path path_;
+  test::TemporaryFolder folder_;
   test::RecordingMessageBox messages_;
 };
 

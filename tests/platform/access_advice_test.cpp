@@ -2,12 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <filesystem>
 #include <fstream>
 
 #include "platform/access_advice.h"
+#include "tests/support/temporary_folder.h"
 
 namespace qfw {
 namespace {
@@ -29,10 +27,10 @@ TEST(AccessAdvice, NeverSuggestsJoiningRootsGroupOrAnUnknownOne) {
 }
 
 TEST(AccessAdvice, ReadsTheNodesGroup) {
-  const auto file = std::filesystem::temp_directory_path() / ("qfw-advice-" + std::to_string(::getpid()));
+  const test::TemporaryFolder folder;
+  const std::string file = folder.File("node");
   std::ofstream(file) << "x";
-  EXPECT_TRUE(NodeGroupName(file.string()).has_value());
-  std::filesystem::remove(file);
+  EXPECT_TRUE(NodeGroupName(file).has_value());
 
   EXPECT_FALSE(NodeGroupName("/nonexistent/sg3").has_value());
   EXPECT_EQ(AccessDeniedAdvice("/nonexistent/sg3"), AccessAdviceText("/nonexistent/sg3", std::nullopt));

@@ -5,7 +5,6 @@
 // it, and nothing is written to a device that was not fully identified.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -30,6 +29,7 @@
 #include "tests/reliability/expected_images.h"
 #include "tests/reliability/procedure_paths.h"
 #include "tests/reliability/workflow_paths.h"
+#include "tests/support/temporary_folder.h"
 
 namespace qfw::test {
 namespace {
@@ -47,11 +47,6 @@ bool Writes(std::span<const std::uint8_t> cdb) {
   if (cdb[0] == 0xDF) return cdb[11] == 0xFB;
   return cdb[0] == 0xFF && cdb[1] == 0x04 &&
          (cdb[2] == 0x01 || cdb[2] == 0x02 || cdb[2] == 0x11 || cdb[2] == 0x13 || cdb[2] == 0x14);
-}
-
-// A name in the temporary folder that no other test process uses.
-std::filesystem::path ScratchPath(std::string_view name) {
-  return std::filesystem::temp_directory_path() / ("qfw-bad-input-" + std::to_string(::getpid()) + "-" + std::string(name));
 }
 
 emu::DeviceConfig DeviceAt(const std::string& path, std::string_view preset) {
@@ -241,20 +236,14 @@ TEST_F(BadInputTest, NoPermissionOnTheDeviceNode) {
 
 class FirmwareFileTest : public testing::Test {
  protected:
-  FirmwareFileTest()
-      : dir_(ScratchPath("firmware-files")) {
-    std::filesystem::create_directories(dir_);
-  }
-  ~FirmwareFileTest() override { std::filesystem::remove_all(dir_); }
-
   std::string File(const std::string& name, const ByteVector& bytes) {
-    const auto path = dir_ / name;
+    const auto path = folder_ / name;
     std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
                                                 static_cast<std::streamsize>(bytes.size()));
     return path.string();
   }
 
-  std::filesystem::path dir_;
+  TemporaryFolder folder_;
 };
 
 // Whatever the file holds, the check ends with an answer; a file that does
@@ -277,7 +266,7 @@ TEST_F(FirmwareFileTest, EmptyShortAndMissingFiles) {
       {"whole header, family 10", File("whole.bin", fullHeader), 10, true, false},
       {"100 bytes, family 11 reads at 16384", File("small11.bin", ByteVector(100, 0x55)), 11, false, false},
       {"family 13 refuses every file", File("whole13.bin", fullHeader), 13, false, false},
-      {"missing, family 3", (dir_ / "missing.bin").string(), 3, false, true},
+      {"missing, family 3", (folder_ / "missing.bin").string(), 3, false, true},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -295,11 +284,11 @@ TEST_F(FirmwareFileTest, EmptyShortAndMissingFiles) {
 // refused as a file that cannot be opened, also by the families that take
 // any file.
 TEST_F(FirmwareFileTest, DirectoryIsNoFirmwareFile) {
-  std::filesystem::create_directory(dir_ / "a-directory");
+  std::filesystem::create_directory(folder_ / "a-directory");
   for (const std::uint8_t family : {3, 10}) {
     SCOPED_TRACE("family " + std::to_string(family));
     RecordingMessageBox messages;
-    EXPECT_FALSE(MatchFirmwareFile((dir_ / "a-directory").string(), MakeChipId(family, 1), messages));
+    EXPECT_FALSE(MatchFirmwareFile((folder_ / "a-directory").string(), MakeChipId(family, 1), messages));
     ASSERT_EQ(messages.shown.size(), 1u);
     EXPECT_EQ(messages.shown[0].text, "Open Firmware File Error!!");
   }
@@ -320,7 +309,7 @@ TEST_F(FirmwareFileTest, UnreadableFile) {
 // The terminal program's image file: whatever it is, the user hears what
 // is wrong with it before anything goes to a device.
 TEST_F(FirmwareFileTest, ImageFileOfTheTerminalProgram) {
-  std::filesystem::create_directory(dir_ / "a-directory");
+  std::filesystem::create_directory(folder_ / "a-directory");
   struct Case {
     const char* what;
     std::string file;
@@ -329,8 +318,8 @@ TEST_F(FirmwareFileTest, ImageFileOfTheTerminalProgram) {
   const Case cases[] = {
       {"empty", File("empty.bin", {}), "0 bytes"},
       {"short", File("short.bin", ByteVector(100, 0x55)), "100 bytes"},
-      {"a directory", (dir_ / "a-directory").string(), "a-directory"},
-      {"missing", (dir_ / "missing.bin").string(), "missing.bin"},
+      {"a directory", (folder_ / "a-directory").string(), "a-directory"},
+      {"missing", (folder_ / "missing.bin").string(), "missing.bin"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
@@ -350,15 +339,14 @@ TEST_F(FirmwareFileTest, ImageFileOfTheTerminalProgram) {
 
 // A backup that cannot reach the disk whole says so; the device is only read.
 TEST(BackupFile, FullDiskOrNoFileIsReported) {
-  const auto directory = ScratchPath("backup-target-directory");
-  std::filesystem::create_directories(directory);
+  const TemporaryFolder directory;
   struct Case {
     std::string file;
     std::string_view serialFlashText;
   };
   const Case cases[] = {
       {"/dev/full", "Write Backup File Error!!"},
-      {directory.string(), "Open Backup File Error!!"},
+      {directory.Path().string(), "Open Backup File Error!!"},
       {"/nonexistent-folder/oldflash.bak", "Open Backup File Error!!"},
   };
   for (const Case& c : cases) {
@@ -382,7 +370,6 @@ TEST(BackupFile, FullDiskOrNoFileIsReported) {
       EXPECT_TRUE(std::ranges::none_of(machine.Device().Log(), [](const emu::LogEntry& e) { return Writes(e.cdb); }));
     }
   }
-  std::filesystem::remove_all(directory);
 }
 
 // ---- Scenario files ------------------------------------------------------
@@ -425,8 +412,8 @@ TEST(MalformedScenario, IsRefusedWithAMessageThatNamesTheFault) {
 // The program's own way in: a scenario it cannot use stops it with the
 // reason, before any device exists.
 TEST(MalformedScenario, DeviceStackRefusesFilesThatAreNoScenarios) {
-  const auto dir = ScratchPath("scenarios");
-  std::filesystem::create_directories(dir);
+  const TemporaryFolder folder;
+  const std::filesystem::path& dir = folder.Path();
   std::ofstream(dir / "truncated.json") << R"({"devices": [{"path": "/dev/sg1", "pre)";
   std::ofstream(dir / "duplicate.json")
       << R"({"devices": [{"path": "/dev/sg1", "preset": "QRS642"}, {"path": "/dev/sg1", "preset": "QRS641"}]})";
@@ -441,7 +428,6 @@ TEST(MalformedScenario, DeviceStackRefusesFilesThatAreNoScenarios) {
       EXPECT_GT(std::string(error.what()).size(), 10u) << error.what();
     }
   }
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace
