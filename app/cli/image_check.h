@@ -17,8 +17,7 @@ std::optional<std::string> Family13ImageProblem(std::span<const std::uint8_t> by
 
 // Why bytes are not a plausible 64 KiB flash image for a controller of the
 // family (13: an image as above at its start; 10: ConfigBlock signature and
-// a code area that is not blank), or nothing. Other families
-// are refused.
+// a code area that is not blank), or nothing. Other families are refused.
 std::optional<std::string> FlashImageProblem(std::span<const std::uint8_t> bytes, std::uint8_t family);
 
 }  // namespace qfw::cli

@@ -26,7 +26,7 @@ struct Reattach {
 // before: the candidate paths (lower case) before the update. Returns at
 // once, without a path, when the bridge does not leave.
 Reattach WaitForReattach(const Context& context, DeviceDiscovery& discovery, const std::string& path,
-                                           const std::vector<std::string>& before, std::chrono::milliseconds timeout);
+                         const std::vector<std::string>& before, std::chrono::milliseconds timeout);
 
 // The candidate paths discovery sees now, in lower case.
 std::vector<std::string> CandidatePathsNow(DeviceDiscovery& discovery, DebugOutput& debug);
